@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets and runs each for the given number of seconds (default 60).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+scripts/install-deps.sh
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+for target in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus="build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    echo "fuzzing $name for ${seconds}s"
+    "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 "$corpus" 2>&1 | tail -n 3
+done

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "app/FormServices.h"
+#include "storage/TextBuffer.h"
+
+#include <QMainWindow>
+
+#include <vector>
+
+class QPushButton;
+class QStatusBar;
+
+namespace quill {
+
+class FieldCombo;
+
+// The main window: its controls, its menus built from the command table, and one method per
+// command. Commands run through runCommand(), which turns a Failure into the failure report.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    using Handler = void (TForm1::*)();
+
+    explicit TForm1(FormServices services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Runs one command; a failure it raises goes to the failure report.
+    void runCommand(Handler handler);
+    // The text and title the failure report shows for a message.
+    void reportFailure(const QString& message);
+
+    // Start-up and main window (TForm1.cpp)
+    void FormActivate();
+    void Exit2Click();
+    void On1Click();
+    void Off1Click();
+
+    // Field lists and entry commands (TForm1Entries.cpp)
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ClearPrimaryFiled1Click();
+    void ClearSecondaryField1Click();
+    void Exit1Click();
+    void Field11Click();
+    void Field21Click();
+    void AllFieldCursors1Click();
+    void SpeedButton1Click();
+    void N1Click();
+    void SpeedButton2Click();
+    void CloseDataTake1Click();
+    void PrimaryField1Click();
+    void SecundaryField1Click();
+    void AllField1Click();
+    void PrimaryField2Click();
+    void SecundaryField2Click();
+    void BothFields1Click();
+    void PrimaryFieldFromData1Click();
+    void SecundaryFieldActualData1Click();
+    void BothFieldActualData1Click();
+    void Delete1Click();
+    void Other1Click();
+
+    // List files (TForm1ListFiles.cpp)
+    void SaveFields1Click();
+    void SaveBoth1Click();
+    void SaveActual1Click();
+
+    // Controls. The names are the components' names and the widgets' object names.
+    FieldCombo* ComboBox1 = nullptr;
+    FieldCombo* ComboBox2 = nullptr;
+    QPushButton* SpeedButton1 = nullptr;
+    QPushButton* SpeedButton2 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    // The hidden composing buffer for "Both.log" and "Actual.log"; never shown.
+    TextBuffer Memo1;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void autoSize();
+    void centreOnScreen();
+    void saveFields();
+    void setEntryCounter();
+
+    FormServices services_;
+    QWidget* client_ = nullptr;
+    std::vector<QWidget*> controls_;
+    bool activated_ = false;
+    bool centred_ = false;
+};
+
+} // namespace quill

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QStringView>
+
+#include <cstdint>
+#include <vector>
+
+namespace quill {
+
+// The entries of one field: ordered byte strings in one contiguous buffer plus the end offset
+// of each entry, so a million short entries cost little more than their bytes. Entries never
+// hold CR, LF or NUL when they come from a list file, but the store itself accepts any bytes.
+class EntryList {
+public:
+    using Offset = std::uint32_t;
+
+    EntryList() = default;
+
+    qsizetype size() const { return qsizetype(ends_.size()); }
+    bool empty() const { return ends_.empty(); }
+    QByteArrayView at(qsizetype index) const;
+    // Bytes held by the entries, without offsets.
+    qsizetype byteSize() const { return qsizetype(bytes_.size()); }
+    // Memory the entries need: their bytes plus one offset each.
+    qsizetype footprint() const { return byteSize() + size() * qsizetype(sizeof(Offset)); }
+
+    // The store refuses an entry (returns false, changes nothing) when its footprint would pass
+    // the limit. The default limit is what the offsets can address.
+    void setFootprintLimit(qsizetype bytes) { limit_ = bytes; }
+    qsizetype footprintLimit() const { return limit_; }
+    bool canTake(qsizetype entryBytes, qsizetype entryCount = 1) const;
+
+    bool append(QByteArrayView entry);
+    void remove(qsizetype index);
+    void clear();
+    void reserve(qsizetype entryBytes, qsizetype entryCount);
+    void shrinkToFit();
+
+    // First entry, in list order, that begins with the prefix ignoring letter case; -1 if none.
+    qsizetype findPrefix(QStringView prefix) const;
+
+    friend bool operator==(const EntryList& a, const EntryList& b) {
+        return a.ends_ == b.ends_ && a.bytes_ == b.bytes_;
+    }
+
+private:
+    qsizetype startOf(qsizetype index) const { return index == 0 ? 0 : qsizetype(ends_[index - 1]); }
+
+    std::vector<char> bytes_;
+    std::vector<Offset> ends_;
+    qsizetype limit_ = qsizetype(0xFFFFFFFFu);
+};
+
+} // namespace quill

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace quill {
+
+// The hidden composing buffer of the main window (Memo1): lines ended by CR LF.
+class TextBuffer {
+public:
+    // Every CR LF stays, every other CR or LF becomes CR LF. Throws Failure
+    // "Text exceeds memo capacity" when the result is larger than the capacity.
+    void setText(QByteArrayView text);
+    // Appends the line and CR LF.
+    void appendLine(QByteArrayView line);
+    const QByteArray& text() const { return text_; }
+    // Writes the whole text to the file as list files are written.
+    void writeToFile(const QString& path) const;
+
+    void setCapacity(qsizetype bytes) { capacity_ = bytes; }
+    qsizetype capacity() const { return capacity_; }
+
+private:
+    QByteArray text_;
+    qsizetype capacity_ = qsizetype(1) << 30;
+};
+
+} // namespace quill

@@ -1,0 +1,56 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quill::test {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    if (bytes.isNull())
+        bytes = QByteArray(""); // an empty file reads as empty, not null
+    return bytes;
+}
+
+void writeBytes(const QString& path, QByteArrayView bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes.data(), bytes.size()), bytes.size());
+}
+
+CurrentDirGuard::CurrentDirGuard(const QString& path) : previous_(QDir::currentPath()) {
+    EXPECT_TRUE(QDir::setCurrent(path)) << path.toStdString();
+}
+
+CurrentDirGuard::~CurrentDirGuard() { QDir::setCurrent(previous_); }
+
+int runAsUnprivileged(int (*function)(void* context), void* context) {
+    const pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (geteuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            const uid_t uid = nobody ? nobody->pw_uid : 65534;
+            const gid_t gid = nobody ? nobody->pw_gid : 65534;
+            if (setgid(gid) != 0 || setuid(uid) != 0)
+                _exit(250);
+        }
+        _exit(function(context));
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace quill::test

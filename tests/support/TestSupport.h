@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quill::test {
+
+// Whole content of a file, or a null QByteArray when it cannot be read.
+QByteArray fileBytes(const QString& path);
+void writeBytes(const QString& path, QByteArrayView bytes);
+
+// Switches the process's current directory for the lifetime of the guard.
+class CurrentDirGuard {
+public:
+    explicit CurrentDirGuard(const QString& path);
+    ~CurrentDirGuard();
+    CurrentDirGuard(const CurrentDirGuard&) = delete;
+    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
+
+private:
+    QString previous_;
+};
+
+// Tests run as root in CI, and root ignores permission bits. runAsUnprivileged forks, drops to
+// the "nobody" user (when running as root) and runs the function in the child; the result is
+// the function's return value (its exit code), or -1 when the child could not run it.
+int runAsUnprivileged(int (*function)(void* context), void* context);
+
+} // namespace quill::test
