@@ -1,6 +1,7 @@
 #include "ui/FormFixture.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 
 namespace quill::test {

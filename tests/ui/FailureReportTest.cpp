@@ -1,6 +1,9 @@
 #include "app/FailureReport.h"
 #include "ui/FormFixture.h"
 
+#include <QCoreApplication>
+#include <QDir>
+
 namespace quill::test {
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>

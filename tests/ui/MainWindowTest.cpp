@@ -1,6 +1,7 @@
 #include "app/CommandTable.h"
 #include "ui/FormFixture.h"
 
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -30,7 +31,7 @@ TEST_F(MainWindow, startsWithCaptionSizeAndVisibleControls) {
     EXPECT_TRUE(form->SpeedButton1->isVisible());
     EXPECT_FALSE(form->SpeedButton2->isVisible());
     EXPECT_FALSE(form->StatusBar1->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), form->ComboBox1->lineEdit());
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->ComboBox1->lineEdit()));
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(form->minimumSize(), form->maximumSize()); // the user cannot resize it

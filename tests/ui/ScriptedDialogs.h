@@ -21,18 +21,19 @@ public:
     };
 
     // Queue the next prompt answer: a text means OK with it, nullopt means Cancel.
-    void answer(std::optional<QString> reply) { answers.push_back(std::move(reply)); }
-    void answerOk(const QString& text) { answer(text); }
-    void answerCancel() { answer(std::nullopt); }
+    void answerOk(const QString& text) { answers.push_back({true, text}); }
+    void answerCancel() { answers.push_back({false, QString()}); }
 
     std::optional<QString> prompt(const QString& caption, const QString& label,
                                   const QString& text) override {
         prompts.push_back({caption, label, text});
         if (answers.empty())
             return std::nullopt; // an unscripted prompt is cancelled
-        auto reply = answers.front();
+        const Answer reply = answers.front();
         answers.pop_front();
-        return reply;
+        if (!reply.ok)
+            return std::nullopt;
+        return reply.text;
     }
     bool askOkCancel(const QString& text, const QString& title) override {
         questions.push_back({text, title});
@@ -43,7 +44,11 @@ public:
         failures.push_back({text, title});
     }
 
-    std::deque<std::optional<QString>> answers;
+    struct Answer {
+        bool ok;
+        QString text;
+    };
+    std::deque<Answer> answers;
     std::vector<Prompt> prompts;
     std::vector<Report> questions;
     std::vector<Report> failures;
