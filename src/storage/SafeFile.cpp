@@ -86,6 +86,14 @@ QByteArray resolveLinks(QByteArray path) {
     return path; // a loop of links: the create step reports ELOOP
 }
 
+// The name handed to the system: absolute, but with ".." left to the system, which resolves it
+// after symbolic links.
+QByteArray systemPath(const QString& path) {
+    if (QDir::isAbsolutePath(path))
+        return QFile::encodeName(path);
+    return QFile::encodeName(QDir::currentPath() + u'/' + path);
+}
+
 QString openMessage(const QString& path, const QString& text) {
     return u"Cannot open file \"%1\". %2"_s.arg(fullPath(path), text);
 }
@@ -114,7 +122,7 @@ QString fullPath(const QString& path) {
 QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
     if (path.isEmpty())
         throw OpenFailure(openMessage(path, errorText(ENOENT)));
-    const QByteArray native = QFile::encodeName(fullPath(path));
+    const QByteArray native = systemPath(path);
     const auto refuseKind = [&](const struct stat& info) {
         if (S_ISDIR(info.st_mode))
             throw OpenFailure(openMessage(path, errorText(EISDIR)));
@@ -179,7 +187,7 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes) {
 SafeFile::SafeFile(const QString& path) : path_(path) {
     if (path.isEmpty())
         failCreate(errorText(ENOENT));
-    target_ = resolveLinks(QFile::encodeName(fullPath(path)));
+    target_ = resolveLinks(systemPath(path));
 
     struct stat info {};
     if (::stat(target_.constData(), &info) == 0) {
