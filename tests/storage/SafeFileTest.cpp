@@ -15,6 +15,7 @@
 #include <functional>
 #include <thread>
 
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -279,6 +280,23 @@ TEST_F(SafeFileTest, save_keepsOldPermissions_andNewFileFollowsUmask) {
     ::umask(previous);
     EXPECT_EQ(modeOf(path(u"Mean.log"_s)), mode_t(0640));
     EXPECT_EQ(namesIn(dir_.path()), (QStringList{u"Mean.log"_s, u"Phrase.log"_s}));
+}
+
+TEST_F(SafeFileTest, saveByRoot_keepsOwnerOfOldFile) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    const passwd* nobody = ::getpwnam("nobody");
+    const uid_t uid = nobody ? nobody->pw_uid : 65534;
+    const gid_t gid = nobody ? nobody->pw_gid : 65534;
+    const QString file = path(u"Phrase.log"_s);
+    test::writeBytes(file, "old\r\n");
+    ASSERT_EQ(::chown(QFile::encodeName(file).constData(), uid, gid), 0);
+    writeListFile(file, listOf({"new"}));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, uid);
+    EXPECT_EQ(info.st_gid, gid);
+    EXPECT_EQ(test::fileBytes(file), QByteArray("new\r\n"));
 }
 
 } // namespace
