@@ -94,6 +94,14 @@ QByteArray systemPath(const QString& path) {
     return QFile::encodeName(QDir::currentPath() + u'/' + path);
 }
 
+ssize_t readRetrying(int fd, char* buffer, qsizetype size) {
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, buffer, size_t(size));
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
 QString openMessage(const QString& path, const QString& text) {
     return u"Cannot open file \"%1\". %2"_s.arg(fullPath(path), text);
 }
@@ -150,26 +158,25 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
     qsizetype done = 0;
     while (true) {
         if (done == bytes.size()) {
-            // The file may have grown since fstat; keep reading up to the limit.
-            if (done >= maxBytes) {
-                char probe = 0;
-                ssize_t extra = 0;
-                do {
-                    extra = ::read(fd.get(), &probe, 1);
-                } while (extra < 0 && errno == EINTR);
-                if (extra > 0)
-                    throw Failure(openMessage(path, tooLargeText()));
+            // Usually the end. A file that grew since fstat is read on, up to the limit.
+            char extra[64 * 1024];
+            const qsizetype room = maxBytes - done;
+            const ssize_t got =
+                readRetrying(fd.get(), extra, std::min<qsizetype>(sizeof extra, room + 1));
+            if (got < 0)
+                throw Failure(u"Stream read error"_s);
+            if (got == 0)
                 break;
-            }
-            bytes.resize(std::min(maxBytes, done + std::max<qsizetype>(done, 64 * 1024)));
+            if (got > room)
+                throw Failure(openMessage(path, tooLargeText()));
+            bytes.append(extra, got);
+            done += got;
+            continue;
         }
-        const qsizetype want = std::min(bytes.size() - done, MaxTransfer);
-        const ssize_t got = ::read(fd.get(), bytes.data() + done, size_t(want));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t got =
+            readRetrying(fd.get(), bytes.data() + done, std::min(bytes.size() - done, MaxTransfer));
+        if (got < 0)
             throw Failure(u"Stream read error"_s);
-        }
         if (got == 0)
             break;
         done += got;
@@ -255,7 +262,7 @@ void SafeFile::commit() {
         // Best effort: only root or the owner can give the file back to its owner.
         struct stat info {};
         if (::fstat(fd_, &info) == 0 && (info.st_uid != oldOwner_ || info.st_gid != oldGroup_) &&
-            ::fchown(fd_, oldOwner_, oldGroup_) != 0) {
+            ::fchown(fd_, oldOwner_, oldGroup_) != 0 && ::fchown(fd_, uid_t(-1), oldGroup_) != 0) {
             // Not allowed: the new file stays ours, with the old permissions.
         }
         // After fchown, which may clear set-id bits.

@@ -222,6 +222,16 @@ TEST_F(ListFileTest, fileLargerThanAListHolds_isReportedNotDroppedAsOpenFailure)
               "Cannot open file \"" + path(u"small.log"_s).toStdString() + "\". File too large");
 }
 
+TEST_F(ListFileTest, fileWhoseSizeIsUnknown_isReadToItsEndWithinTheLimit) {
+    // Files under /proc report size 0 and still have content, like a file that grew.
+    const QString status = u"/proc/self/status"_s;
+    const QByteArray bytes = readWholeFile(status, 1 << 20);
+    EXPECT_TRUE(bytes.startsWith("Name:")) << bytes.left(40).toStdString();
+    EXPECT_TRUE(bytes.contains("\nPid:"));
+    EXPECT_EQ(messageOf([&] { readWholeFile(status, 10); }),
+              "Cannot open file \"" + status.toStdString() + "\". File too large");
+}
+
 TEST_F(ListFileTest, errorText_dropsTrailingBlanksAndPeriods) {
     EXPECT_EQ(errorText(ENOENT), u"No such file or directory"_s);
     EXPECT_EQ(errorText(EACCES), u"Permission denied"_s);
