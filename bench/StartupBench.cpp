@@ -3,7 +3,7 @@
 // "&Save Fields..." and resident memory. The same steps run on a window of two plain QComboBoxes
 // filled with addItems() as the reference. Each figure is measured in a fresh process.
 //
-//   build/dev/bench/startup_bench [entries]
+//   build/dev/bench/bench_startup [entries]
 
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"

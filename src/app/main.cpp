@@ -4,7 +4,11 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+    // A save past the file size limit must fail with a message, not kill the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     quill::QtDialogs dialogs;
     quill::FormServices services;
