@@ -5,7 +5,6 @@
 #include "fields/EntryModel.h"
 #include "fields/FieldLineEdit.h"
 
-#include <QCompleter>
 #include <QListView>
 
 namespace quill {
@@ -22,11 +21,9 @@ FieldCombo::FieldCombo(QWidget* parent)
     : QComboBox(parent), model_(new EntryModel(this)), edit_(new FieldLineEdit(this)) {
     setLineEdit(edit_);
     // Completion is the field's own (first entry in list order, any letter case); the default
-    // completer would also keep a second index over every entry.
-    if (QCompleter* completer = edit_->completer()) {
-        setCompleter(nullptr);
-        delete completer;
-    }
+    // completer would also keep a second index over every entry. The edit line deletes the
+    // completer it owns.
+    setCompleter(nullptr);
     // On Return and on leaving the field the combo box would search all entries for the edit
     // text and pick it on its own; a field changes its selection only when the user picks.
     disconnect(edit_, &QLineEdit::returnPressed, this, nullptr);

@@ -77,6 +77,14 @@ QString PromptDialog::text() const {
     return edit_->text();
 }
 
+void PromptDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        centreOnScreen();
+    }
+}
+
 void PromptDialog::centreOnScreen() {
     QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -91,7 +99,6 @@ std::optional<QString> PromptDialog::ask(QWidget* parent, const QString& caption
     // Owned here and destroyed before the answer goes back.
     auto dialog = std::make_unique<PromptDialog>(caption, label, text, parent);
     dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->centreOnScreen();
     if (dialog->exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog->text();

@@ -40,11 +40,15 @@ public:
     static std::optional<QString> ask(QWidget* parent, const QString& caption, const QString& label,
                                       const QString& text);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void centreOnScreen();
 
     QLabel* label_;
     QLineEdit* edit_;
+    bool centred_ = false;
 };
 
 } // namespace quill
