@@ -32,11 +32,9 @@ PromptDialog::PromptDialog(const QString& caption, const QString& label, const Q
     label_->setWordWrap(true);
     label_->setTextFormat(Qt::PlainText);
     const int labelWidth = units.x(164);
-    const int labelTextWidth = QFontMetrics(font()).horizontalAdvance(label);
-    label_->setGeometry(units.x(8), units.y(8), std::min(labelTextWidth, labelWidth),
-                        label_->heightForWidth(labelWidth));
-    if (label_->height() <= 0)
-        label_->resize(label_->width(), QFontMetrics(font()).height());
+    const int labelHeight =
+        label.isEmpty() ? QFontMetrics(font()).height() : label_->heightForWidth(labelWidth);
+    label_->setGeometry(units.x(8), units.y(8), labelWidth, labelHeight);
 
     // The user types at most 255 characters; a longer text from the caller is not cut.
     edit_->setMaxLength(std::max(maxTypedLength, int(text.size())));

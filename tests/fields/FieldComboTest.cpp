@@ -157,6 +157,21 @@ TEST_F(FieldComboTest, openList_isAsWideAsFieldAndShowsAtMostEightRows) {
     }
 }
 
+TEST_F(FieldComboTest, itemHeight_setsEveryRowOfTheOpenList) {
+    fill(field_, {"one", "two", "three"});
+    field_->setItemHeight(17);
+    field_->showPopup();
+    QAbstractItemView* view = field_->view();
+    ASSERT_TRUE(view->isVisible());
+    for (int row = 0; row < 3; ++row) {
+        const QRect rect = view->visualRect(view->model()->index(row, 0));
+        EXPECT_EQ(rect.height(), 17) << row;
+        EXPECT_EQ(rect.top(), 17 * row) << row;
+        EXPECT_GE(rect.width(), view->viewport()->width() - 1) << row;
+    }
+    field_->hidePopup();
+}
+
 TEST_F(FieldComboTest, select_copiesEntryTextWithoutRunningChange) {
     fill(field_, {"one", "two"});
     field_->select(1);
