@@ -93,6 +93,7 @@ void TForm1::buildControls() {
     ComboBox1->setObjectName(u"ComboBox1"_s);
     ComboBox1->setGeometry(0, 0, 593, 25);
     ComboBox1->setToolTip(u"Field 1"_s);
+    ComboBox1->setItemHeight(17);
     styleField(ComboBox1, pixelFont(u"Comic Sans MS"_s, 12),
                QApplication::palette().color(QPalette::ToolTipBase),
                QApplication::palette().color(QPalette::WindowText));
@@ -101,6 +102,7 @@ void TForm1::buildControls() {
     ComboBox2->setObjectName(u"ComboBox2"_s);
     ComboBox2->setGeometry(0, 24, 593, 23);
     ComboBox2->setToolTip(u"Field 2"_s);
+    ComboBox2->setItemHeight(15);
     styleField(ComboBox2, pixelFont(u"Arial"_s, 12),
                QApplication::palette().color(QPalette::Highlight), Qt::white);
     setTabOrder(ComboBox1, ComboBox2);
