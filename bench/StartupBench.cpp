@@ -10,6 +10,7 @@
 #include "fields/FieldCombo.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -23,6 +24,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
 #include <ctime>
 #include <unistd.h>
 
