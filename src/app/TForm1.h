@@ -3,6 +3,7 @@
 #include "app/FormServices.h"
 #include "storage/TextBuffer.h"
 
+#include <QByteArray>
 #include <QMainWindow>
 
 #include <vector>
@@ -65,6 +66,10 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // Registry store (TForm1Registry.cpp)
+    void WriteDatasFromRegistryDatabase1Click();
+    void ReadDatasFromRegistryDatabase1Click();
+
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
     FieldCombo* ComboBox2 = nullptr;
@@ -91,6 +96,11 @@ private:
     std::vector<QWidget*> controls_;
     bool activated_ = false;
     bool centred_ = false;
+
+    // Registry store: the texts of the last write that created both keys in this run.
+    QString registryStorePath() const;
+    QByteArray lastWrittenFirst_;
+    QByteArray lastWrittenSecond_;
 };
 
 } // namespace quill

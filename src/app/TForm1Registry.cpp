@@ -1,0 +1,33 @@
+#include "app/TForm1.h"
+#include "core/ByteText.h"
+#include "fields/FieldCombo.h"
+#include "storage/KeyStore.h"
+#include "storage/RegistryAccessor.h"
+
+namespace quill {
+
+QString TForm1::registryStorePath() const {
+    return services_.registryStorePath.isEmpty() ? KeyStore::defaultPath()
+                                                 : services_.registryStorePath;
+}
+
+// Each field text becomes a key below "Quillbook"; the pair is remembered only when both keys
+// were created. The accessor is released when it goes out of scope, also after a failure.
+void TForm1::WriteDatasFromRegistryDatabase1Click() {
+    RegistryAccessor registry(registryStorePath());
+    registry.openStoreKey(); // without the store key the names go below the root
+    registry.createSubkey(displayText(ComboBox1->editBytes()));
+    registry.createSubkey(displayText(ComboBox2->editBytes()));
+    lastWrittenFirst_ = ComboBox1->editBytes();
+    lastWrittenSecond_ = ComboBox2->editBytes();
+}
+
+// Puts back the pair of the last write of this run; nothing is read from the store.
+void TForm1::ReadDatasFromRegistryDatabase1Click() {
+    RegistryAccessor registry(registryStorePath());
+    registry.openStoreKey();
+    ComboBox1->setEditBytes(lastWrittenFirst_);
+    ComboBox2->setEditBytes(lastWrittenSecond_);
+}
+
+} // namespace quill
