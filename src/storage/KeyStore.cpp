@@ -1,6 +1,7 @@
 #include "storage/KeyStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QScopeGuard>

@@ -53,7 +53,8 @@ public:
     // touches nothing; one trailing backslash is ignored.
     Result createKey(KeyId base, QStringView path);
 
-    // Looks a path up below base without creating anything.
+    // Looks a path up below base without creating a key (the file is still opened, and made a
+    // key store when it is new, like every other operation).
     std::optional<KeyId> findKey(KeyId base, QStringView path);
     // The names of the direct subkeys of a key as first spelled, sorted ignoring case.
     QStringList subkeyNames(KeyId key);
