@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <new>
 #include <vector>
@@ -184,14 +185,22 @@ bool TForm1::event(QEvent* event) {
     if (event->type() == QEvent::Show && !centred_) {
         centred_ = true;
         centreOnScreen();
+        // Some desktops never activate a new window (no window manager, focus stealing
+        // prevention): the fields are loaded right after the first showing all the same.
+        QTimer::singleShot(0, this, [this] { activateOnce(); });
     }
-    // The load runs at the first activation only: prompts, file dialogs, message boxes and
-    // switching programs activate the window again, but must not reload unsaved fields.
-    if (event->type() == QEvent::WindowActivate && !activated_) {
-        activated_ = true;
-        runCommand(&TForm1::FormActivate);
-    }
+    if (event->type() == QEvent::WindowActivate)
+        activateOnce();
     return result;
+}
+
+void TForm1::activateOnce() {
+    // The load runs once: prompts, file dialogs, message boxes and switching programs activate
+    // the window again, but must not reload fields that hold unsaved entries.
+    if (activated_)
+        return;
+    activated_ = true;
+    runCommand(&TForm1::FormActivate);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -81,6 +81,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void activateOnce();
     void autoSize();
     void centreOnScreen();
     void saveFields();
