@@ -68,8 +68,7 @@ const CommandRow rows[] = {
     {1, u"&Special Data Handler", "SpecialDataHandler1", nullptr},
     {2, u"&Write An Actual Data In Registry Database...", "WriteDatasFromRegistryDatabase1",
      nullptr},
-    {2, u"&Read Actual Data From Registry Database...", "ReadDatasFromRegistryDatabase1",
-     nullptr},
+    {2, u"&Read Actual Data From Registry Database...", "ReadDatasFromRegistryDatabase1", nullptr},
     {1, u"&Generate", "Generate1", nullptr},
     {2, u"&Ordinal number...", "N2", nullptr},
     {2, u"&Ordinal Character...", "Character1", nullptr},
@@ -95,6 +94,8 @@ const CommandRow rows[] = {
 
 } // namespace
 
-std::span<const CommandRow> commandTable() { return rows; }
+std::span<const CommandRow> commandTable() {
+    return rows;
+}
 
 } // namespace quill
