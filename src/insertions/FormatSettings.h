@@ -37,6 +37,8 @@ struct FormatSettings {
     // "h" or "hh", then ":mm:ss"; with the 12-hour clock the marker token goes in front
     // ("AMPM ") or behind (" AMPM").
     QString longTimePattern() const;
+
+    friend bool operator==(const FormatSettings&, const FormatSettings&) = default;
 };
 
 // Calendar kinds that matter for the short date pattern.
