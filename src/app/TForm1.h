@@ -65,6 +65,10 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // Date and time insertion (TForm1DateTime.cpp)
+    void DateTime1Click();
+    void imeCodeFormate1Click();
+
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
     FieldCombo* ComboBox2 = nullptr;
