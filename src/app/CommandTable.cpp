@@ -43,8 +43,8 @@ const CommandRow rows[] = {
     {2, u"&Open...", "Open1", nullptr},
     {2, u"&Save...", "Save1", nullptr},
     {1, u"&Insert", "Insert1", nullptr},
-    {2, u"&Date And Time...", "DateTime1", nullptr},
-    {2, u"&Date And Time encoded format...", "imeCodeFormate1", nullptr},
+    {2, u"&Date And Time...", "DateTime1", &F::DateTime1Click},
+    {2, u"&Date And Time encoded format...", "imeCodeFormate1", &F::imeCodeFormate1Click},
     {2, u"&Root Directory List...", "DirectoryList1", nullptr},
     {2, u"&Program Files List...", "ProgramFilesList1", nullptr},
     {2, u"&Choose a directory...", "ChooseaDirectory1", nullptr},
@@ -95,6 +95,8 @@ const CommandRow rows[] = {
 
 } // namespace
 
-std::span<const CommandRow> commandTable() { return rows; }
+std::span<const CommandRow> commandTable() {
+    return rows;
+}
 
 } // namespace quill

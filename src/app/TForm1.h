@@ -66,6 +66,10 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // Date and time insertion (TForm1DateTime.cpp)
+    void DateTime1Click();
+    void imeCodeFormate1Click();
+
     // Registry store (TForm1Registry.cpp)
     void WriteDatasFromRegistryDatabase1Click();
     void ReadDatasFromRegistryDatabase1Click();
@@ -86,6 +90,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void activateOnce();
     void autoSize();
     void centreOnScreen();
     void saveFields();
