@@ -19,6 +19,7 @@ public:
 
 private:
     QCollator collator_;
+    bool byCodePoint_;
 };
 
 } // namespace quill
