@@ -1,5 +1,7 @@
 #pragma once
 
+#include "insertions/FixedFolders.h"
+
 namespace quill {
 
 class Dialogs;
@@ -7,6 +9,8 @@ class Dialogs;
 // What the main window is given from outside, so tests can replace each piece.
 struct FormServices {
     Dialogs* dialogs = nullptr;
+    // The folders the listing commands ask for ("/", "/opt", "/usr/bin").
+    FixedFolders folders;
 };
 
 } // namespace quill

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/FormServices.h"
+#include "insertions/DirectoryListing.h"
+#include "insertions/FileListing.h"
 #include "storage/TextBuffer.h"
 
 #include <QMainWindow>
@@ -65,6 +67,14 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // Directory and file listings (TForm1Listings.cpp)
+    void DirectoryList1Click();
+    void ProgramFilesList1Click();
+    void ChooseaDirectory1Click();
+    void Root1Click();
+    void Windows1Click();
+    void Any1Click();
+
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
     FieldCombo* ComboBox2 = nullptr;
@@ -73,6 +83,10 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     // The hidden composing buffer for "Both.log" and "Actual.log"; never shown.
     TextBuffer Memo1;
+    // The hidden listings behind the listing commands; they start at the working directory
+    // the window is built in and keep their folders and lines for the whole run.
+    DirectoryListing DirectoryListBox1;
+    FileListing FileListBox1;
 
 protected:
     bool event(QEvent* event) override;
