@@ -13,25 +13,12 @@ using namespace Qt::StringLiterals;
 namespace quill {
 namespace {
 
+using test::concat;
 using test::FolderTree;
+using test::pathLines;
 using test::toVector;
 using test::workingDirectory;
 using Lines = std::vector<QByteArray>;
-
-// The lines every listing of a folder starts with: "/" and each part of its path.
-Lines pathLines(const QByteArray& directory) {
-    Lines lines{"/"};
-    for (const QByteArray& part : directory.split('/')) {
-        if (!part.isEmpty())
-            lines.push_back(part);
-    }
-    return lines;
-}
-
-Lines concat(Lines head, const Lines& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
-}
 
 class DirectoryListingTest : public ::testing::Test {
 protected:

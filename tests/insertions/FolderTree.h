@@ -93,6 +93,22 @@ inline std::vector<QByteArray> toVector(const EntryList& lines) {
     return result;
 }
 
+// The lines a directory listing of a folder starts with: "/" and each part of its path.
+inline std::vector<QByteArray> pathLines(const QByteArray& directory) {
+    std::vector<QByteArray> lines{"/"};
+    for (const QByteArray& part : directory.split('/')) {
+        if (!part.isEmpty())
+            lines.push_back(part);
+    }
+    return lines;
+}
+
+inline std::vector<QByteArray> concat(std::vector<QByteArray> head,
+                                      const std::vector<QByteArray>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
 inline QByteArray workingDirectory() {
     char buffer[4096];
     return ::getcwd(buffer, sizeof buffer) ? QByteArray(buffer) : QByteArray();
