@@ -248,6 +248,15 @@ TEST_F(ListingCommands, listingFileCannotBeCreated_reportsAndKeepsEverything) {
     tree.file("root/later");
     trigger("Root1");
     EXPECT_EQ(primary(*form->ComboBox1), (Lines{"entry", "later"}));
+
+    tree.folder("opt/dir.log");
+    dialogs.failures.clear();
+    trigger("ProgramFilesList1");
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_TRUE(dialogs.failures[0].text.startsWith(u"Cannot create file \""_s));
+    EXPECT_TRUE(form->ComboBox1->entries().empty());
+    EXPECT_EQ(workingDirectory(), tree.path("root"));
+    EXPECT_EQ(form->DirectoryListBox1.directory(), start);
 }
 
 TEST_F(ListingCommands, manyFiles_restoreTheCursorAfterReading) {
