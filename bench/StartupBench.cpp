@@ -9,8 +9,8 @@
 #include "app/TForm1.h"
 #include "fields/FieldCombo.h"
 
-#include <QAction>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -24,8 +24,8 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -67,8 +67,8 @@ struct Figures {
 };
 
 void print(const Figures& f) {
-    std::printf("startup_ms=%.1f popup_ms=%.2f type_ms=%.2f save_ms=%.1f rss_kb=%ld\n",
-                f.startupMs, f.popupMs, f.typeMs, f.saveMs, f.rssKb);
+    std::printf("startup_ms=%.1f popup_ms=%.2f type_ms=%.2f save_ms=%.1f rss_kb=%ld\n", f.startupMs,
+                f.popupMs, f.typeMs, f.saveMs, f.rssKb);
 }
 
 // Times opening the list and typing one character into an editable combo box.
@@ -173,11 +173,16 @@ Figures parse(const QByteArray& output) {
     for (const QByteArray& pair : output.trimmed().split(' ')) {
         const QList<QByteArray> kv = pair.split('=');
         const double v = kv.value(1).toDouble();
-        if (kv[0] == "startup_ms") f.startupMs = v;
-        else if (kv[0] == "popup_ms") f.popupMs = v;
-        else if (kv[0] == "type_ms") f.typeMs = v;
-        else if (kv[0] == "save_ms") f.saveMs = v;
-        else if (kv[0] == "rss_kb") f.rssKb = long(v);
+        if (kv[0] == "startup_ms")
+            f.startupMs = v;
+        else if (kv[0] == "popup_ms")
+            f.popupMs = v;
+        else if (kv[0] == "type_ms")
+            f.typeMs = v;
+        else if (kv[0] == "save_ms")
+            f.saveMs = v;
+        else if (kv[0] == "rss_kb")
+            f.rssKb = long(v);
     }
     return f;
 }
@@ -208,7 +213,8 @@ int main(int argc, char** argv) {
     writeList(full.filePath(u"Phrase.log"_s), entries, random);
     writeList(full.filePath(u"Mean.log"_s), entries, random);
     const double dataKb = double(QFileInfo(full.filePath(u"Phrase.log"_s)).size() +
-                                 QFileInfo(full.filePath(u"Mean.log"_s)).size()) / 1024.0;
+                                 QFileInfo(full.filePath(u"Mean.log"_s)).size()) /
+                          1024.0;
 
     for (const QString& mode : {u"--program"_s, u"--reference"_s}) {
         const Figures base = runChild(mode, empty.path());

@@ -43,8 +43,8 @@ const CommandRow rows[] = {
     {2, u"&Open...", "Open1", nullptr},
     {2, u"&Save...", "Save1", nullptr},
     {1, u"&Insert", "Insert1", nullptr},
-    {2, u"&Date And Time...", "DateTime1", nullptr},
-    {2, u"&Date And Time encoded format...", "imeCodeFormate1", nullptr},
+    {2, u"&Date And Time...", "DateTime1", &F::DateTime1Click},
+    {2, u"&Date And Time encoded format...", "imeCodeFormate1", &F::imeCodeFormate1Click},
     {2, u"&Root Directory List...", "DirectoryList1", &F::DirectoryList1Click},
     {2, u"&Program Files List...", "ProgramFilesList1", &F::ProgramFilesList1Click},
     {2, u"&Choose a directory...", "ChooseaDirectory1", &F::ChooseaDirectory1Click},
@@ -68,8 +68,7 @@ const CommandRow rows[] = {
     {1, u"&Special Data Handler", "SpecialDataHandler1", nullptr},
     {2, u"&Write An Actual Data In Registry Database...", "WriteDatasFromRegistryDatabase1",
      nullptr},
-    {2, u"&Read Actual Data From Registry Database...", "ReadDatasFromRegistryDatabase1",
-     nullptr},
+    {2, u"&Read Actual Data From Registry Database...", "ReadDatasFromRegistryDatabase1", nullptr},
     {1, u"&Generate", "Generate1", nullptr},
     {2, u"&Ordinal number...", "N2", nullptr},
     {2, u"&Ordinal Character...", "Character1", nullptr},
@@ -95,6 +94,8 @@ const CommandRow rows[] = {
 
 } // namespace
 
-std::span<const CommandRow> commandTable() { return rows; }
+std::span<const CommandRow> commandTable() {
+    return rows;
+}
 
 } // namespace quill

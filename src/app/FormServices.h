@@ -1,6 +1,12 @@
 #pragma once
 
+#include "insertions/Clock.h"
 #include "insertions/FixedFolders.h"
+#include "insertions/FormatSettingsSource.h"
+#include "insertions/LocaleFormatSettings.h"
+#include "insertions/SystemClock.h"
+
+#include <memory>
 
 namespace quill {
 
@@ -9,6 +15,11 @@ class Dialogs;
 // What the main window is given from outside, so tests can replace each piece.
 struct FormServices {
     Dialogs* dialogs = nullptr;
+    // The local time and the user's date, time and number conventions for the date and time
+    // commands; by default the machine's clock and the application's locale.
+    std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>();
+    std::shared_ptr<const FormatSettingsSource> formatSettings =
+        std::make_shared<LocaleFormatSettings>();
     // The folders the listing commands ask for ("/", "/opt", "/usr/bin").
     FixedFolders folders;
 };

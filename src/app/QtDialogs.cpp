@@ -20,7 +20,9 @@ bool QtDialogs::askOkCancel(const QString& text, const QString& title) {
     return box.exec() == QMessageBox::Ok;
 }
 
-void QtDialogs::beep() { QApplication::beep(); }
+void QtDialogs::beep() {
+    QApplication::beep();
+}
 
 void QtDialogs::reportFailure(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner_);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <new>
 #include <vector>
@@ -42,21 +43,35 @@ QPushButton* makeSpeedButton(QWidget* parent, const char* name, const QString& c
     return button;
 }
 
-void styleField(FieldCombo* field, const QFont& font, const QColor& base, const QColor& text) {
-    field->setFont(font);
+struct FieldLook {
+    const char* name;
+    QRect geometry;
+    QString hint;
+    int itemHeight;
+    QFont font;
+    QColor base, text;
+};
+
+FieldCombo* makeField(QWidget* parent, const FieldLook& look) {
+    auto* field = new FieldCombo(parent);
+    field->setObjectName(QLatin1StringView(look.name));
+    field->setGeometry(look.geometry);
+    field->setToolTip(look.hint);
+    field->setItemHeight(look.itemHeight);
+    field->setFont(look.font);
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::Button, base);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Base, look.base);
+    palette.setColor(QPalette::Button, look.base);
+    palette.setColor(QPalette::Text, look.text);
+    palette.setColor(QPalette::ButtonText, look.text);
     field->setPalette(palette);
     field->setCursor(Qt::PointingHandCursor);
+    return field;
 }
 
 } // namespace
 
-TForm1::TForm1(FormServices services, QWidget* parent)
-    : QMainWindow(parent), services_(services) {
+TForm1::TForm1(FormServices services, QWidget* parent) : QMainWindow(parent), services_(services) {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Word, Phrase, Slange, Sentence And Meaning Collector & Other... "_s);
     // A tool window: title and close box only, and the user cannot resize it.
@@ -89,22 +104,14 @@ void TForm1::buildControls() {
     SpeedButton2 = makeSpeedButton(client_, "SpeedButton2", u"New Data Take..."_s);
     SpeedButton2->hide();
 
-    ComboBox1 = new FieldCombo(client_);
-    ComboBox1->setObjectName(u"ComboBox1"_s);
-    ComboBox1->setGeometry(0, 0, 593, 25);
-    ComboBox1->setToolTip(u"Field 1"_s);
-    ComboBox1->setItemHeight(17);
-    styleField(ComboBox1, pixelFont(u"Comic Sans MS"_s, 12),
-               QApplication::palette().color(QPalette::ToolTipBase),
-               QApplication::palette().color(QPalette::WindowText));
-
-    ComboBox2 = new FieldCombo(client_);
-    ComboBox2->setObjectName(u"ComboBox2"_s);
-    ComboBox2->setGeometry(0, 24, 593, 23);
-    ComboBox2->setToolTip(u"Field 2"_s);
-    ComboBox2->setItemHeight(15);
-    styleField(ComboBox2, pixelFont(u"Arial"_s, 12),
-               QApplication::palette().color(QPalette::Highlight), Qt::white);
+    const QPalette system = QApplication::palette();
+    ComboBox1 =
+        makeField(client_, {"ComboBox1", QRect(0, 0, 593, 25), u"Field 1"_s, 17,
+                            pixelFont(u"Comic Sans MS"_s, 12), system.color(QPalette::ToolTipBase),
+                            system.color(QPalette::WindowText)});
+    ComboBox2 = makeField(client_, {"ComboBox2", QRect(0, 24, 593, 23), u"Field 2"_s, 15,
+                                    pixelFont(u"Arial"_s, 12), system.color(QPalette::Highlight),
+                                    Qt::white});
     setTabOrder(ComboBox1, ComboBox2);
 
     StatusBar1 = new QStatusBar(client_);
@@ -144,8 +151,8 @@ void TForm1::buildMenus() {
         const bool isMenu = i + 1 < table.size() && table[i + 1].depth > row.depth;
         open.resize(std::size_t(row.depth));
         if (isMenu) {
-            QMenu* menu = row.depth == 0 ? menuBar()->addMenu(caption)
-                                         : open.back()->addMenu(caption);
+            QMenu* menu =
+                row.depth == 0 ? menuBar()->addMenu(caption) : open.back()->addMenu(caption);
             menu->setObjectName(name);
             menu->menuAction()->setObjectName(name);
             menu->setEnabled(row.enabledAtStart);
@@ -184,14 +191,22 @@ bool TForm1::event(QEvent* event) {
     if (event->type() == QEvent::Show && !centred_) {
         centred_ = true;
         centreOnScreen();
+        // Some desktops never activate a new window (no window manager, focus stealing
+        // prevention): the fields are loaded right after the first showing all the same.
+        QTimer::singleShot(0, this, [this] { activateOnce(); });
     }
-    // The load runs at the first activation only: prompts, file dialogs, message boxes and
-    // switching programs activate the window again, but must not reload unsaved fields.
-    if (event->type() == QEvent::WindowActivate && !activated_) {
-        activated_ = true;
-        runCommand(&TForm1::FormActivate);
-    }
+    if (event->type() == QEvent::WindowActivate)
+        activateOnce();
     return result;
+}
+
+void TForm1::activateOnce() {
+    // The load runs once: prompts, file dialogs, message boxes and switching programs activate
+    // the window again, but must not reload fields that hold unsaved entries.
+    if (activated_)
+        return;
+    activated_ = true;
+    runCommand(&TForm1::FormActivate);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -227,10 +242,16 @@ void TForm1::centreOnScreen() {
     move(frame.topLeft());
 }
 
-void TForm1::Exit2Click() { close(); }
+void TForm1::Exit2Click() {
+    close();
+}
 
-void TForm1::On1Click() { StatusBar1->show(); }
+void TForm1::On1Click() {
+    StatusBar1->show();
+}
 
-void TForm1::Off1Click() { StatusBar1->hide(); }
+void TForm1::Off1Click() {
+    StatusBar1->hide();
+}
 
 } // namespace quill

@@ -67,6 +67,10 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // Date and time insertion (TForm1DateTime.cpp)
+    void DateTime1Click();
+    void imeCodeFormate1Click();
+
     // Directory and file listings (TForm1Listings.cpp)
     void DirectoryList1Click();
     void ProgramFilesList1Click();
@@ -95,6 +99,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void activateOnce();
     void autoSize();
     void centreOnScreen();
     void saveFields();

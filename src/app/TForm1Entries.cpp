@@ -26,18 +26,26 @@ void TForm1::ComboBox2Change() {
     setEntryCounter();
 }
 
-void TForm1::ClearPrimaryFiled1Click() { ComboBox1->clearField(); }
+void TForm1::ClearPrimaryFiled1Click() {
+    ComboBox1->clearField();
+}
 
-void TForm1::ClearSecondaryField1Click() { ComboBox2->clearField(); }
+void TForm1::ClearSecondaryField1Click() {
+    ComboBox2->clearField();
+}
 
 void TForm1::Exit1Click() {
     ComboBox1->clearField();
     ComboBox2->clearField();
 }
 
-void TForm1::Field11Click() { ComboBox1->replaceTextSelection(u" "_s); }
+void TForm1::Field11Click() {
+    ComboBox1->replaceTextSelection(u" "_s);
+}
 
-void TForm1::Field21Click() { ComboBox2->replaceTextSelection(u" "_s); }
+void TForm1::Field21Click() {
+    ComboBox2->replaceTextSelection(u" "_s);
+}
 
 void TForm1::AllFieldCursors1Click() {
     ComboBox1->replaceTextSelection(u" "_s);
@@ -55,7 +63,9 @@ void takePair(Dialogs& dialogs, const QString& caption, FieldCombo& primary,
         secondary.addEntry(storedBytes(*answer));
 }
 
-void deleteSelected(FieldCombo& field) { field.deleteEntry(field.selectedIndex()); }
+void deleteSelected(FieldCombo& field) {
+    field.deleteEntry(field.selectedIndex());
+}
 
 } // namespace
 
@@ -74,11 +84,17 @@ void TForm1::SpeedButton2Click() {
     takePair(*services_.dialogs, u"New Data Take"_s, *ComboBox1, *ComboBox2);
 }
 
-void TForm1::CloseDataTake1Click() { SpeedButton2->hide(); }
+void TForm1::CloseDataTake1Click() {
+    SpeedButton2->hide();
+}
 
-void TForm1::PrimaryField1Click() { ComboBox1->addEntry(ComboBox1->editBytes()); }
+void TForm1::PrimaryField1Click() {
+    ComboBox1->addEntry(ComboBox1->editBytes());
+}
 
-void TForm1::SecundaryField1Click() { ComboBox2->addEntry(ComboBox2->editBytes()); }
+void TForm1::SecundaryField1Click() {
+    ComboBox2->addEntry(ComboBox2->editBytes());
+}
 
 void TForm1::AllField1Click() {
     PrimaryField1Click();
@@ -86,15 +102,25 @@ void TForm1::AllField1Click() {
 }
 
 // Appending is adding at the end, the same operation.
-void TForm1::PrimaryField2Click() { PrimaryField1Click(); }
+void TForm1::PrimaryField2Click() {
+    PrimaryField1Click();
+}
 
-void TForm1::SecundaryField2Click() { SecundaryField1Click(); }
+void TForm1::SecundaryField2Click() {
+    SecundaryField1Click();
+}
 
-void TForm1::BothFields1Click() { AllField1Click(); }
+void TForm1::BothFields1Click() {
+    AllField1Click();
+}
 
-void TForm1::PrimaryFieldFromData1Click() { deleteSelected(*ComboBox1); }
+void TForm1::PrimaryFieldFromData1Click() {
+    deleteSelected(*ComboBox1);
+}
 
-void TForm1::SecundaryFieldActualData1Click() { deleteSelected(*ComboBox2); }
+void TForm1::SecundaryFieldActualData1Click() {
+    deleteSelected(*ComboBox2);
+}
 
 void TForm1::BothFieldActualData1Click() {
     deleteSelected(*ComboBox1);
@@ -102,7 +128,9 @@ void TForm1::BothFieldActualData1Click() {
     deleteSelected(*ComboBox2);
 }
 
-void TForm1::Delete1Click() { BothFieldActualData1Click(); }
+void TForm1::Delete1Click() {
+    BothFieldActualData1Click();
+}
 
 void TForm1::Other1Click() {
     services_.dialogs->beep();

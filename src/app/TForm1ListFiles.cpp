@@ -9,7 +9,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString fixedFile(const char16_t* name) { return QString::fromUtf16(name); }
+QString fixedFile(const char16_t* name) {
+    return QString::fromUtf16(name);
+}
 
 } // namespace
 
@@ -29,7 +31,9 @@ void TForm1::saveFields() {
     writeListFile(fixedFile(MeanFileName), ComboBox2->entries());
 }
 
-void TForm1::SaveFields1Click() { saveFields(); }
+void TForm1::SaveFields1Click() {
+    saveFields();
+}
 
 void TForm1::SaveBoth1Click() {
     Memo1.setText(listText(ComboBox1->entries()) + listText(ComboBox2->entries()));

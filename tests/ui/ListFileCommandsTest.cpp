@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 

@@ -125,6 +125,17 @@ TEST_F(MainWindow, activation_loadsOnlyOnce) {
     EXPECT_EQ(texts(*form->ComboBox1), (QStringList{u"one"_s, u"two"_s, u"one"_s}));
 }
 
+TEST_F(MainWindow, shownWithoutActivation_stillLoadsTheFields) {
+    writeBytes(path(u"Phrase.log"_s), "one\r\n");
+    makeForm();
+    form->setAttribute(Qt::WA_ShowWithoutActivating);
+    form->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ComboBox1->entries().size() == 1; }));
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(texts(*form->ComboBox1), QStringList{u"one"_s}); // loaded once only
+}
+
 TEST_F(MainWindow, quit_closesWithoutAskingOrSaving) {
     makeForm();
     showAndActivate();
