@@ -1,6 +1,7 @@
 #pragma once
 
 #include "insertions/Clock.h"
+#include "insertions/FixedFolders.h"
 #include "insertions/FormatSettingsSource.h"
 #include "insertions/LocaleFormatSettings.h"
 #include "insertions/SystemClock.h"
@@ -21,6 +22,8 @@ struct FormServices {
     std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>();
     std::shared_ptr<const FormatSettingsSource> formatSettings =
         std::make_shared<LocaleFormatSettings>();
+    // The folders the listing commands ask for ("/", "/opt", "/usr/bin").
+    FixedFolders folders;
     // The database file of the current user's key tree; empty means the default,
     // "$XDG_CONFIG_HOME/Quillbook/registry.sqlite3" (KeyStore::defaultPath()).
     QString registryStorePath;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/FormServices.h"
+#include "insertions/DirectoryListing.h"
+#include "insertions/FileListing.h"
 #include "storage/TextBuffer.h"
 
 #include <QByteArray>
@@ -70,6 +72,14 @@ public:
     void DateTime1Click();
     void imeCodeFormate1Click();
 
+    // Directory and file listings (TForm1Listings.cpp)
+    void DirectoryList1Click();
+    void ProgramFilesList1Click();
+    void ChooseaDirectory1Click();
+    void Root1Click();
+    void Windows1Click();
+    void Any1Click();
+
     // Registry store (TForm1Registry.cpp)
     void WriteDatasFromRegistryDatabase1Click();
     void ReadDatasFromRegistryDatabase1Click();
@@ -82,6 +92,10 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     // The hidden composing buffer for "Both.log" and "Actual.log"; never shown.
     TextBuffer Memo1;
+    // The hidden listings behind the listing commands; they start at the working directory
+    // the window is built in and keep their folders and lines for the whole run.
+    DirectoryListing DirectoryListBox1;
+    FileListing FileListBox1;
 
 protected:
     bool event(QEvent* event) override;
