@@ -1,1 +1,30 @@
-// to be written
+#include "app/QtDialogs.h"
+
+#include "fields/PromptDialog.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace quill {
+
+std::optional<QString> QtDialogs::prompt(const QString& caption, const QString& label,
+                                         const QString& text) {
+    return PromptDialog::ask(owner_, caption, label, text);
+}
+
+bool QtDialogs::askOkCancel(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    owner_);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void QtDialogs::beep() { QApplication::beep(); }
+
+void QtDialogs::reportFailure(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+} // namespace quill

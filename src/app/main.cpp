@@ -1,1 +1,20 @@
-// to be written
+#include "app/FormServices.h"
+#include "app/QtDialogs.h"
+#include "app/TForm1.h"
+
+#include <QApplication>
+
+#include <csignal>
+
+int main(int argc, char** argv) {
+    // A save past the file size limit must fail with a message, not kill the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QApplication app(argc, argv);
+    quill::QtDialogs dialogs;
+    quill::FormServices services;
+    services.dialogs = &dialogs;
+    quill::TForm1 form(services);
+    dialogs.setOwner(&form);
+    form.show();
+    return app.exec();
+}

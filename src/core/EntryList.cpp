@@ -56,7 +56,13 @@ void EntryList::shrinkToFit() {
 
 namespace {
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
+
+// The only characters outside ASCII that equal an ASCII letter when letter case is ignored.
+constexpr char16_t longS = 0x017F;      // s
+constexpr char16_t kelvinSign = 0x212A; // k
 
 } // namespace
 
@@ -64,38 +70,36 @@ qsizetype EntryList::findPrefix(QStringView prefix) const {
     if (prefix.isEmpty())
         return empty() ? -1 : 0;
     const QByteArray prefixBytes = storedBytes(prefix);
-    const bool asciiPrefix =
-        std::all_of(prefixBytes.begin(), prefixBytes.end(), [](char c) { return uchar(c) < 0x80; });
-    const QByteArray lowered = prefixBytes.toLower();
+    QByteArray lowered = prefixBytes;
+    for (char& c : lowered)
+        c = asciiLower(c);
+    const bool prefixHasAsciiTwin =
+        prefix.contains(QChar(longS)) || prefix.contains(QChar(kelvinSign));
+    // Case partners differ in length by up to three bytes to one (k and the Kelvin sign), so a
+    // slice of three times the prefix holds every possible match.
+    const qsizetype slice = prefixBytes.size() * 3 + 4;
     const qsizetype n = size();
     for (qsizetype i = 0; i < n; ++i) {
         const QByteArrayView entry = at(i);
-        if (asciiPrefix) {
-            // Plain letters compare byte by byte; an entry only needs decoding when it has a
-            // non-ASCII byte where an ASCII letter was typed, which can never match anyway.
-            if (entry.size() < lowered.size())
-                continue;
-            qsizetype k = 0;
-            while (k < lowered.size() && asciiLower(entry[k]) == lowered[k])
-                ++k;
-            if (k == lowered.size())
-                return i;
-            continue;
-        }
-        // Non-ASCII prefix: cheap rejection on the leading ASCII bytes, then a full comparison.
+        // Plain ASCII compares byte by byte; only a non-ASCII byte on either side needs text.
         qsizetype k = 0;
         while (k < lowered.size() && k < entry.size() && uchar(lowered[k]) < 0x80 &&
-               uchar(entry[k]) < 0x80) {
-            if (asciiLower(entry[k]) != lowered[k])
-                break;
+               uchar(entry[k]) < 0x80 && asciiLower(entry[k]) == lowered[k])
             ++k;
-        }
-        if (k < lowered.size() && k < entry.size() && uchar(lowered[k]) < 0x80 &&
-            uchar(entry[k]) < 0x80)
+        if (k == lowered.size())
+            return i;
+        if (k == entry.size())
             continue;
-        // Case folding can change a character's length in bytes, so compare a generous slice.
-        const QByteArrayView head = entry.first(std::min(entry.size(), prefixBytes.size() * 2 + 8));
-        if (displayText(head).startsWith(prefix, Qt::CaseInsensitive))
+        const bool prefixAscii = uchar(lowered[k]) < 0x80;
+        const bool entryAscii = uchar(entry[k]) < 0x80;
+        if (prefixAscii && entryAscii)
+            continue;
+        if (prefixAscii && lowered[k] != 's' && lowered[k] != 'k')
+            continue;
+        if (entryAscii && !prefixHasAsciiTwin)
+            continue;
+        if (displayText(entry.first(std::min(entry.size(), slice)))
+                .startsWith(prefix, Qt::CaseInsensitive))
             return i;
     }
     return -1;

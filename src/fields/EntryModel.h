@@ -15,6 +15,7 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     const EntryList& entries() const { return entries_; }
     // False when the store refuses the entry (its footprint limit); nothing changes then.
@@ -25,9 +26,13 @@ public:
     void clear();
     void replaceAll(EntryList entries);
     void setFootprintLimit(qsizetype bytes) { entries_.setFootprintLimit(bytes); }
+    // Height of every row in the drop-down list; 0 lets the view take it from the font.
+    void setItemHeight(int pixels);
+    int itemHeight() const { return itemHeight_; }
 
 private:
     EntryList entries_;
+    int itemHeight_ = 0;
 };
 
 } // namespace quill

@@ -8,6 +8,7 @@
 namespace quill {
 
 class EntryModel;
+class FieldLineEdit;
 
 // One editable drop-down field: its entries, edit text and selected index, with the field list
 // operations every command uses. Only the user's own actions (picking an entry, typing) emit
@@ -34,12 +35,29 @@ public:
     void replaceAllEntries(EntryList entries);
     // Limits the memory the entries may take (bytes plus offsets).
     void setFootprintLimit(qsizetype bytes);
+    // Height of every row of the drop-down list; 0 takes it from the font.
+    void setItemHeight(int pixels);
 
 Q_SIGNALS:
     void fieldChanged();
 
 private:
+    // What the edit line shows, so an operation can put it back after the combo box touched it.
+    struct EditState {
+        QString text;
+        int start = 0;
+        int length = 0;
+    };
+
+    EditState editState() const;
+    // Makes `index` the selected entry while the edit line keeps showing `state`.
+    void selectKeeping(qsizetype index, const EditState& state);
+    void onPicked(int index);
+    void onTextEdited(const QString& text);
+
     EntryModel* model_;
+    FieldLineEdit* edit_;
+    bool completing_ = false;
 };
 
 } // namespace quill

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
 
 #include <optional>
 
@@ -19,13 +20,35 @@ public:
 
     QString text() const;
 
+    // The font average character size: width of "A".."Z","a".."z" over 52 rounded down, and
+    // the height of that text. Lengths are given in quarters of x and eighths of y.
+    struct Units {
+        int averageWidth = 0;
+        int height = 0;
+        int x(int quarters) const { return roundedDivision(quarters * averageWidth, 4); }
+        int y(int eighths) const { return roundedDivision(eighths * height, 8); }
+
+    private:
+        static int roundedDivision(int numerator, int denominator) {
+            return (2 * numerator + denominator) / (2 * denominator);
+        }
+    };
+    static QFont promptFont();
+    static Units unitsOf(const QFont& font);
+
     // Shows the prompt modally; the answer when OK was pressed, nothing otherwise.
-    static std::optional<QString> ask(QWidget* parent, const QString& caption,
-                                      const QString& label, const QString& text);
+    static std::optional<QString> ask(QWidget* parent, const QString& caption, const QString& label,
+                                      const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void centreOnScreen();
+
     QLabel* label_;
     QLineEdit* edit_;
+    bool centred_ = false;
 };
 
 } // namespace quill

@@ -10,7 +10,7 @@ public:
     // Every CR LF stays, every other CR or LF becomes CR LF. Throws Failure
     // "Text exceeds memo capacity" when the result is larger than the capacity.
     void setText(QByteArrayView text);
-    // Appends the line and CR LF.
+    // Appends the line and CR LF. Throws the same Failure when the buffer cannot hold it.
     void appendLine(QByteArrayView line);
     const QByteArray& text() const { return text_; }
     // Writes the whole text to the file as list files are written.

@@ -1,0 +1,186 @@
+#include "core/EntryList.h"
+#include "core/ByteText.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quill {
+namespace {
+
+EntryList listOf(std::initializer_list<const char*> entries) {
+    EntryList list;
+    for (const char* e : entries)
+        EXPECT_TRUE(list.append(QByteArrayView(e)));
+    return list;
+}
+
+std::vector<QByteArray> contents(const EntryList& list) {
+    std::vector<QByteArray> out;
+    for (qsizetype i = 0; i < list.size(); ++i)
+        out.push_back(list.at(i).toByteArray());
+    return out;
+}
+
+TEST(EntryList, appendKeepsOrderDuplicatesAndEmptyEntries) {
+    const EntryList list = listOf({"one", "", "one", "two"});
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"one", "", "one", "two"}));
+    EXPECT_EQ(list.byteSize(), 9);
+    EXPECT_EQ(list.footprint(), 9 + 4 * qsizetype(sizeof(EntryList::Offset)));
+}
+
+TEST(EntryList, appendKeepsAnyBytes) {
+    EntryList list;
+    const QByteArray raw("a\0b\r\n\xFF", 6);
+    ASSERT_TRUE(list.append(raw));
+    EXPECT_EQ(list.at(0).toByteArray(), raw);
+}
+
+TEST(EntryList, removeMovesLaterEntriesUp) {
+    EntryList list = listOf({"alpha", "be", "gamma", "d"});
+    list.remove(1);
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"alpha", "gamma", "d"}));
+    list.remove(0);
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"gamma", "d"}));
+    list.remove(1);
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"gamma"}));
+    EXPECT_EQ(list.byteSize(), 5);
+}
+
+TEST(EntryList, removeOutOfRange_changesNothing) {
+    EntryList list = listOf({"a", "b"});
+    list.remove(-1);
+    list.remove(2);
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"a", "b"}));
+}
+
+TEST(EntryList, clearThenAppend_startsAfresh) {
+    EntryList list = listOf({"a", "b"});
+    list.clear();
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.byteSize(), 0);
+    ASSERT_TRUE(list.append("c"));
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"c"}));
+}
+
+TEST(EntryList, footprintLimit_refusesTheEntryThatPassesItAndKeepsTheRest) {
+    EntryList list;
+    const qsizetype offset = sizeof(EntryList::Offset);
+    list.setFootprintLimit(3 + offset + 2 + offset);
+    EXPECT_TRUE(list.append("abc"));
+    EXPECT_FALSE(list.append("xyz"));
+    EXPECT_TRUE(list.append("xy"));
+    EXPECT_FALSE(list.append(""));
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"abc", "xy"}));
+    EXPECT_FALSE(list.canTake(0));
+}
+
+TEST(EntryList, canTake_countsOneOffsetPerEntry) {
+    EntryList list;
+    const qsizetype offset = sizeof(EntryList::Offset);
+    list.setFootprintLimit(10 + 3 * offset);
+    EXPECT_TRUE(list.canTake(10, 3));
+    EXPECT_FALSE(list.canTake(10, 4));
+    EXPECT_FALSE(list.canTake(11, 3));
+}
+
+TEST(EntryList, equalListsCompareEqual) {
+    EXPECT_EQ(listOf({"a", "bc"}), listOf({"a", "bc"}));
+    EXPECT_FALSE(listOf({"ab", "c"}) == listOf({"a", "bc"}));
+}
+
+struct PrefixCase {
+    const char* name;
+    std::vector<QByteArray> entries;
+    QString prefix;
+    qsizetype expected;
+};
+
+void PrintTo(const PrefixCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FindPrefix : public ::testing::TestWithParam<PrefixCase> {};
+
+TEST_P(FindPrefix, givesFirstEntryInListOrderIgnoringCase) {
+    const PrefixCase& c = GetParam();
+    EntryList list;
+    for (const QByteArray& e : c.entries)
+        ASSERT_TRUE(list.append(e));
+    EXPECT_EQ(list.findPrefix(c.prefix), c.expected) << c.name;
+}
+
+QString u8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FindPrefix,
+    ::testing::Values(
+        PrefixCase{"emptyPrefix", {"x", "y"}, QString(), 0},
+        PrefixCase{"emptyPrefixEmptyList", {}, QString(), -1},
+        PrefixCase{"exactCase", {"zebra", "apple", "apricot"}, u8("ap"), 1},
+        PrefixCase{"upperTypedLowerEntry", {"zebra", "apple"}, u8("APP"), 1},
+        PrefixCase{"lowerTypedUpperEntry", {"Zebra", "APPLE"}, u8("apple"), 1},
+        PrefixCase{"firstInListOrderNotSorted", {"apz", "apa", "APB"}, u8("ap"), 0},
+        PrefixCase{"wholeEntry", {"ab", "abc"}, u8("ABC"), 1},
+        PrefixCase{"prefixLongerThanEntries", {"ab", "a"}, u8("abc"), -1},
+        PrefixCase{"noMatch", {"one", "two"}, u8("three"), -1},
+        PrefixCase{"nonLetterMustMatchExactly", {"a-b", "a_b"}, u8("a_"), 1},
+        PrefixCase{"atAndBacktickAreNotLetters", {"@x", "`x"}, u8("`"), 1},
+        PrefixCase{"accentedLowerTypedUpperEntry",
+                   {"eclair", "\xC3\x89"
+                              "clair"},
+                   u8("\xC3\xA9"),
+                   1},
+        PrefixCase{"accentNotEqualPlainLetter", {"\xC3\xA9t\xC3\xA9"}, u8("e"), -1},
+        PrefixCase{"cyrillic",
+                   {"\xD0\xBC\xD0\xB8\xD1\x80", "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2"},
+                   u8("\xD0\xBF\xD1\x80\xD0\xB8"),
+                   1},
+        PrefixCase{"mixedAsciiThenAccent", {"cafe", "CAF\xC3\x89 noir"}, u8("caf\xC3\xA9"), 1},
+        PrefixCase{"fourByteCharacter",
+                   {"a\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80x"},
+                   u8("\xF0\x9F\x98\x80"),
+                   1},
+        PrefixCase{"invalidByteTypedBack",
+                   {"\xC3", "\xE9t\xE9"},
+                   QString(QChar(char16_t(0xF7E9))) + u8("T"),
+                   1},
+        PrefixCase{"kelvinSignEntryForTypedK",
+                   {"x", "\xE2\x84\xAA"
+                         "elvin"},
+                   u8("ke"),
+                   1},
+        PrefixCase{"longSEntryForTypedS",
+                   {"\xC5\xBF"
+                    "un"},
+                   u8("SU"),
+                   0},
+        PrefixCase{"kelvinSignTypedForAsciiEntry",
+                   {"kelvin"},
+                   u8("\xE2\x84\xAA"
+                      "el"),
+                   0},
+        PrefixCase{"manyKelvinSignsForLongTypedPrefix",
+                   {QByteArray("\xE2\x84\xAA").repeated(12) + "\xC3\xA9"},
+                   u8("kkkkkkkkkkkk\xC3\x89"),
+                   0}),
+    [](const ::testing::TestParamInfo<PrefixCase>& info) { return std::string(info.param.name); });
+
+TEST(EntryList, onlyLongSAndKelvinSignFoldToAsciiLetters) {
+    // findPrefix relies on this to compare ASCII prefixes byte by byte.
+    for (char32_t cp = 0x80; cp <= 0xFFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
+        const QString ch = QString::fromUcs4(&cp, 1);
+        for (char16_t c = u'A'; c <= u'z'; ++c) {
+            if (ch.compare(QString(QChar(c)), Qt::CaseInsensitive) == 0) {
+                EXPECT_TRUE(cp == 0x017F || cp == 0x212A) << unsigned(cp);
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace quill

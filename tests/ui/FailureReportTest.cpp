@@ -1,0 +1,58 @@
+#include "app/FailureReport.h"
+#include "ui/FormFixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace quill::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+TEST(FailureReportText, addsDotOnlyAfterCharactersSortingAfterDot) {
+    const struct {
+        QString message, shown;
+    } rows[] = {
+        {u"Unable to insert a line"_s, u"Unable to insert a line."_s},
+        {u"Error 5"_s, u"Error 5."_s},
+        {u"Done."_s, u"Done."_s},
+        {u"Stop!"_s, u"Stop!"_s},
+        {u"trailing blank "_s, u"trailing blank "_s},
+        {u"ends in a comma,"_s, u"ends in a comma,"_s},
+        {u"ends in a slash/"_s, u"ends in a slash/."_s},
+        {u"ends in a colon:"_s, u"ends in a colon:."_s},
+        {u"Umlaut \u00e4"_s, u"Umlaut \u00e4."_s},
+        {QString(), QString()},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(failureReportText(row.message), row.shown) << row.message.toStdString();
+}
+
+TEST(ApplicationTitle, isProgramFileNameCutAtFirstDotInTitleCase) {
+    EXPECT_EQ(applicationTitle(u"C:/apps/WORDS.EXE"_s), u"Words"_s);
+    EXPECT_EQ(applicationTitle(u"/usr/bin/quillbook"_s), u"Quillbook"_s);
+    EXPECT_EQ(applicationTitle(u"/opt/q/my.prog.bin"_s), u"My"_s);
+    EXPECT_EQ(applicationTitle(u"/x/.hidden"_s), QString());
+}
+
+class FailureReportInForm : public FormFixture {};
+
+TEST_F(FailureReportInForm, commandFailure_isReportedOnceWithDotAndProgramTitle) {
+    makeForm();
+    // Mean.log as a folder cannot be created as a file: the save command fails.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"Mean.log"_s));
+    trigger("SaveFields1");
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    const auto& report = dialogs.failures.front();
+    EXPECT_TRUE(report.text.startsWith(u"Cannot create file \""_s + path(u"Mean.log"_s) + u"\". "_s))
+        << report.text.toStdString();
+    EXPECT_TRUE(report.text.endsWith(u'.'));
+    EXPECT_EQ(report.title, applicationTitle(QCoreApplication::applicationFilePath()));
+    // The command stopped after Phrase.log; the window goes on working.
+    EXPECT_EQ(file(u"Phrase.log"_s), QByteArray(""));
+    trigger("PrimaryField1");
+    EXPECT_EQ(form->ComboBox1->entries().size(), 1);
+}
+
+} // namespace
+} // namespace quill::test

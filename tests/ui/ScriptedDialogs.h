@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace quill::test {
+
+// Answers the commands' questions from a script and records what was asked.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Prompt {
+        QString caption, label, text;
+    };
+    struct Report {
+        QString text, title;
+    };
+
+    // Queue the next prompt answer: a text means OK with it, nullopt means Cancel.
+    void answerOk(const QString& text) { answers.push_back({true, text}); }
+    void answerCancel() { answers.push_back({false, QString()}); }
+
+    std::optional<QString> prompt(const QString& caption, const QString& label,
+                                  const QString& text) override {
+        prompts.push_back({caption, label, text});
+        if (answers.empty())
+            return std::nullopt; // an unscripted prompt is cancelled
+        const Answer reply = answers.front();
+        answers.pop_front();
+        if (!reply.ok)
+            return std::nullopt;
+        return reply.text;
+    }
+    bool askOkCancel(const QString& text, const QString& title) override {
+        questions.push_back({text, title});
+        return okAnswer;
+    }
+    void beep() override { ++beeps; }
+    void reportFailure(const QString& text, const QString& title) override {
+        failures.push_back({text, title});
+    }
+
+    struct Answer {
+        bool ok;
+        QString text;
+    };
+    std::deque<Answer> answers;
+    std::vector<Prompt> prompts;
+    std::vector<Report> questions;
+    std::vector<Report> failures;
+    bool okAnswer = true;
+    int beeps = 0;
+};
+
+} // namespace quill::test
