@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <memory>
 #include <vector>
 
 class QPushButton;
@@ -13,6 +14,7 @@ class QStatusBar;
 namespace quill {
 
 class FieldCombo;
+class GeneratorCommands;
 
 // The main window: its controls, its menus built from the command table, and one method per
 // command. Commands run through runCommand(), which turns a Failure into the failure report.
@@ -65,6 +67,25 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // Generators (TForm1Generators.cpp)
+    void N2Click();
+    void Character1Click();
+    void RandomizeWords1Click();
+    void RandomizeWordsFrom5Characters1Click();
+    void RandomizeWord1Click();
+    void RandomizeWordsOtherMethodFrom5Character1Click();
+    void RandomizeWordsOtherMethodFrom6Character1Click();
+    void RandomizeVariations1Click();
+    void WebAddress1Click();
+    void N3CharacterWords1Click();
+    void N6CharacterWords1Click();
+    void N7CharacterWords1Click();
+    void N8CharacterWords1Click();
+    void N9CharacterWords1Click();
+    void N10CharacterWords1Click();
+    void N11CharacterWords1Click();
+    void N12CharacterWords1Click();
+
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
     FieldCombo* ComboBox2 = nullptr;
@@ -91,6 +112,10 @@ private:
     std::vector<QWidget*> controls_;
     bool activated_ = false;
     bool centred_ = false;
+
+    // Generators (TForm1Generators.cpp): made on first use; holds the run's random seed.
+    GeneratorCommands& generators();
+    std::shared_ptr<GeneratorCommands> generators_;
 };
 
 } // namespace quill
