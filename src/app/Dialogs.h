@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
+#include <memory>
 #include <optional>
 
 namespace quill {
@@ -9,6 +11,14 @@ namespace quill {
 // Everything a command asks of the user goes through here, so tests can answer.
 class Dialogs {
 public:
+    // Progress of long work, with a Cancel button.
+    class Progress {
+    public:
+        virtual ~Progress() = default;
+        // Reports how many of the steps are done; false once the user has cancelled.
+        virtual bool update(qint64 done) = 0;
+    };
+
     virtual ~Dialogs() = default;
 
     // The prompt dialog: the answer when confirmed, nothing when cancelled.
@@ -20,6 +30,9 @@ public:
     virtual void beep() = 0;
     // The failure report: OK button, stop icon.
     virtual void reportFailure(const QString& text, const QString& title) = 0;
+    // Progress of `total` steps; the window appears only when the work takes a while (about half
+    // a second) and goes away with the returned object.
+    virtual std::unique_ptr<Progress> startProgress(const QString& caption, qint64 total) = 0;
 };
 
 } // namespace quill

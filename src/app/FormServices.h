@@ -7,12 +7,14 @@
 #include "insertions/SystemClock.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <memory>
 
 namespace quill {
 
 class Dialogs;
+class SeedClock;
 
 // What the main window is given from outside, so tests can replace each piece.
 struct FormServices {
@@ -27,6 +29,11 @@ struct FormServices {
     // The database file of the current user's key tree; empty means the default,
     // "$XDG_CONFIG_HOME/Quillbook/registry.sqlite3" (KeyStore::defaultPath()).
     QString registryStorePath;
+    // Seeds of the random generators; the system's monotonic clock when null.
+    SeedClock* seedClock = nullptr;
+    // The most memory (entry bytes plus offsets) the primary field may take while a generator
+    // adds to it; 0 gives every generator command a share of the memory available when it runs.
+    qint64 generatorMemoryBudget = 0;
 };
 
 } // namespace quill

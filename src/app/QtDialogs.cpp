@@ -1,5 +1,6 @@
 #include "app/QtDialogs.h"
 
+#include "app/QtProgress.h"
 #include "fields/PromptDialog.h"
 
 #include <QApplication>
@@ -27,6 +28,10 @@ void QtDialogs::beep() {
 void QtDialogs::reportFailure(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner_);
     box.exec();
+}
+
+std::unique_ptr<Dialogs::Progress> QtDialogs::startProgress(const QString& caption, qint64 total) {
+    return std::make_unique<QtProgress>(owner_, caption, total);
 }
 
 } // namespace quill

@@ -17,6 +17,7 @@ public:
     bool askOkCancel(const QString& text, const QString& title) override;
     void beep() override;
     void reportFailure(const QString& text, const QString& title) override;
+    std::unique_ptr<Progress> startProgress(const QString& caption, qint64 total) override;
 
 private:
     QWidget* owner_;

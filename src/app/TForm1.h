@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QMainWindow>
 
+#include <memory>
 #include <vector>
 
 class QPushButton;
@@ -16,6 +17,7 @@ class QStatusBar;
 namespace quill {
 
 class FieldCombo;
+class GeneratorCommands;
 
 // The main window: its controls, its menus built from the command table, and one method per
 // command. Commands run through runCommand(), which turns a Failure into the failure report.
@@ -83,6 +85,24 @@ public:
     // Registry store (TForm1Registry.cpp)
     void WriteDatasFromRegistryDatabase1Click();
     void ReadDatasFromRegistryDatabase1Click();
+    // Generators (TForm1Generators.cpp)
+    void N2Click();
+    void Character1Click();
+    void RandomizeWords1Click();
+    void RandomizeWordsFrom5Characters1Click();
+    void RandomizeWord1Click();
+    void RandomizeWordsOtherMethodFrom5Character1Click();
+    void RandomizeWordsOtherMethodFrom6Character1Click();
+    void RandomizeVariations1Click();
+    void WebAddress1Click();
+    void N3CharacterWords1Click();
+    void N6CharacterWords1Click();
+    void N7CharacterWords1Click();
+    void N8CharacterWords1Click();
+    void N9CharacterWords1Click();
+    void N10CharacterWords1Click();
+    void N11CharacterWords1Click();
+    void N12CharacterWords1Click();
 
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
@@ -120,6 +140,9 @@ private:
     QString registryStorePath() const;
     QByteArray lastWrittenFirst_;
     QByteArray lastWrittenSecond_;
+    // Generators (TForm1Generators.cpp): made on first use; holds the run's random seed.
+    GeneratorCommands& generators();
+    std::shared_ptr<GeneratorCommands> generators_;
 };
 
 } // namespace quill

@@ -43,6 +43,25 @@ public:
     void reportFailure(const QString& text, const QString& title) override {
         failures.push_back({text, title});
     }
+    // Long work: records the updates and answers Cancel at update number cancelProgressAt
+    // (counted from 1; 0 never cancels).
+    std::unique_ptr<Progress> startProgress(const QString& caption, qint64) override {
+        progressCaptions.append(caption);
+        class Scripted : public Progress {
+        public:
+            explicit Scripted(ScriptedDialogs& owner) : owner_(owner) {}
+            bool update(qint64 done) override {
+                owner_.progressUpdates.push_back(done);
+                return owner_.cancelProgressAt == 0 ||
+                       qsizetype(owner_.progressUpdates.size()) < owner_.cancelProgressAt;
+            }
+
+        private:
+            ScriptedDialogs& owner_;
+        };
+        progressUpdates.clear();
+        return std::make_unique<Scripted>(*this);
+    }
 
     struct Answer {
         bool ok;
@@ -54,6 +73,9 @@ public:
     std::vector<Report> failures;
     bool okAnswer = true;
     int beeps = 0;
+    int cancelProgressAt = 0;
+    QStringList progressCaptions;
+    std::vector<qint64> progressUpdates;
 };
 
 } // namespace quill::test

@@ -1,0 +1,79 @@
+// Generation through the real commands: the menu entry runs, the prompt is answered at once, and
+// the entries land in the primary field (entry model and combo box included).
+#include "app/Dialogs.h"
+#include "app/FormServices.h"
+#include "app/TForm1.h"
+#include "fields/FieldCombo.h"
+
+#include <QAction>
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+using namespace quill;
+
+// Confirms every prompt with one fixed answer; long work is never cancelled.
+class AnsweringDialogs : public Dialogs {
+public:
+    QString answer;
+    int failures = 0;
+
+    std::optional<QString> prompt(const QString&, const QString&, const QString&) override {
+        return answer;
+    }
+    bool askOkCancel(const QString&, const QString&) override { return true; }
+    void beep() override {}
+    void reportFailure(const QString&, const QString&) override { ++failures; }
+    std::unique_ptr<Progress> startProgress(const QString&, qint64) override {
+        struct Running : Progress {
+            bool update(qint64) override { return true; }
+        };
+        return std::make_unique<Running>();
+    }
+};
+
+void runCommand(benchmark::State& state, const char* action, const QString& count) {
+    AnsweringDialogs dialogs;
+    dialogs.answer = count;
+    FormServices services;
+    services.dialogs = &dialogs;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto form = std::make_unique<TForm1>(services);
+        QAction* command = form->findChild<QAction*>(QLatin1StringView(action));
+        state.ResumeTiming();
+        command->trigger();
+        state.PauseTiming();
+        state.counters["entries"] = double(form->ComboBox1->entries().size());
+        if (dialogs.failures > 0)
+            state.SkipWithError("the command reported a failure");
+        form.reset();
+        state.ResumeTiming();
+    }
+}
+
+void eightLetterWordsCommand(benchmark::State& state) {
+    runCommand(state, "N8CharacterWords1", QStringLiteral("999999"));
+}
+BENCHMARK(eightLetterWordsCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void webAddressCommand(benchmark::State& state) {
+    runCommand(state, "WebAddress1", QStringLiteral("99999"));
+}
+BENCHMARK(webAddressCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
