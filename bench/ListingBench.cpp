@@ -89,6 +89,12 @@ public:
     bool askOkCancel(const QString&, const QString&) override { return true; }
     void beep() override {}
     void reportFailure(const QString& text, const QString&) override { failure = text; }
+    std::unique_ptr<Progress> startProgress(const QString&, qint64) override {
+        struct Silent : Progress {
+            bool update(qint64) override { return true; }
+        };
+        return std::make_unique<Silent>();
+    }
 
     QString failure;
 
