@@ -7,10 +7,15 @@
 #include "ui/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace quill::test {
@@ -50,6 +55,35 @@ protected:
     static void fill(FieldCombo& field, const QStringList& entries) {
         for (const QString& entry : entries)
             field.addEntry(storedBytes(entry));
+    }
+
+    // Answers the real modal prompts that the next command shows, as a user would: types each
+    // reply and presses Return; a null reply presses Esc. The counter tells how many were met.
+    static std::shared_ptr<int> answerRealPrompts(QStringList replies) {
+        auto answered = std::make_shared<int>(0);
+        auto next = std::make_shared<std::function<void()>>();
+        *next = [answered, replies, next] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog || !dialog->isVisible()) {
+                QTimer::singleShot(10, *next);
+                return;
+            }
+            auto* edit = dialog->findChild<QLineEdit*>();
+            const QString reply = replies[*answered];
+            ++*answered;
+            if (reply.isNull() || !edit) {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            } else {
+                QTest::keyClicks(edit, reply);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+            if (*answered < replies.size())
+                QTimer::singleShot(10, *next);
+            else
+                *next = nullptr; // breaks the cycle once all replies are given
+        };
+        QTimer::singleShot(10, *next);
+        return answered;
     }
 
     QTemporaryDir dir;

@@ -411,25 +411,9 @@ TEST_F(GeneratorCommands, otherMethodThroughRealPromptDialog_appendsTypedFirstTe
     services.dialogs = &real;
     makeForm();
     real.setOwner(form.get());
-    const QStringList typed{u"$2"_s, u"zz"_s};
-    int answered = 0;
-    std::function<void()> answerNext = [&] {
-        auto* dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(10, answerNext);
-            return;
-        }
-        auto* edit = dialog->findChild<QLineEdit*>();
-        ASSERT_NE(edit, nullptr);
-        QTest::keyClicks(edit, typed[answered]);
-        ++answered;
-        QTest::keyClick(edit, Qt::Key_Return);
-        if (answered < typed.size())
-            QTimer::singleShot(10, answerNext);
-    };
-    QTimer::singleShot(10, answerNext);
+    const auto answered = answerRealPrompts({u"$2"_s, u"zz"_s});
     trigger("RandomizeWordsOtherMethodFrom5Character1");
-    EXPECT_EQ(answered, 2);
+    EXPECT_EQ(*answered, 2);
     EXPECT_EQ(texts(*form->ComboBox1),
               QStringList(3, u"zz"_s + lettersFrom(12345, 5, {1, 2, 3, 5})));
 }
@@ -439,19 +423,9 @@ TEST_F(GeneratorCommands, ordinalNumbersThroughRealPromptDialog_cancelAddsNothin
     services.dialogs = &real;
     makeForm();
     real.setOwner(form.get());
-    bool cancelled = false;
-    std::function<void()> cancel = [&] {
-        auto* dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(10, cancel);
-            return;
-        }
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        cancelled = true;
-    };
-    QTimer::singleShot(10, cancel);
+    const auto answered = answerRealPrompts({QString()});
     trigger("N2");
-    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(*answered, 1);
     EXPECT_EQ(form->ComboBox1->entries().size(), 0);
 }
 

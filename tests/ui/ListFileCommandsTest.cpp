@@ -158,25 +158,9 @@ TEST_F(ListFileCommands, dataTakeThroughRealPromptDialog_savesTypedEntries) {
     services.dialogs = &real;
     makeForm();
     real.setOwner(form.get());
-    const QStringList typed{u"hello"_s, u"world"_s};
-    int answered = 0;
-    std::function<void()> answerNext = [&] {
-        auto* dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(10, answerNext);
-            return;
-        }
-        auto* edit = dialog->findChild<QLineEdit*>();
-        ASSERT_NE(edit, nullptr);
-        QTest::keyClicks(edit, typed[answered]);
-        ++answered;
-        QTest::keyClick(edit, Qt::Key_Return);
-        if (answered < typed.size())
-            QTimer::singleShot(10, answerNext);
-    };
-    QTimer::singleShot(10, answerNext);
+    const auto answered = answerRealPrompts({u"hello"_s, u"world"_s});
     form->SpeedButton1->click();
-    EXPECT_EQ(answered, 2);
+    EXPECT_EQ(*answered, 2);
     EXPECT_EQ(file(u"Phrase.log"_s), "hello\r\n");
     EXPECT_EQ(file(u"Mean.log"_s), "world\r\n");
 }

@@ -318,22 +318,9 @@ TEST_F(ListingCommands, chooseDirectoryThroughRealPromptDialog_listsTypedFolder)
     services.dialogs = &real;
     makeForm();
     real.setOwner(form.get());
-    bool answered = false;
-    std::function<void()> answer = [&] {
-        auto* dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(10, answer);
-            return;
-        }
-        auto* edit = dialog->findChild<QLineEdit*>();
-        ASSERT_NE(edit, nullptr);
-        QTest::keyClicks(edit, QFile::decodeName(tree.path("root")));
-        answered = true;
-        QTest::keyClick(edit, Qt::Key_Return);
-    };
-    QTimer::singleShot(10, answer);
+    const auto answered = answerRealPrompts({QFile::decodeName(tree.path("root"))});
     trigger("ChooseaDirectory1");
-    EXPECT_TRUE(answered);
+    EXPECT_EQ(*answered, 1);
     EXPECT_EQ(primary(*form->ComboBox1), concat(pathLines(tree.path("root")), {"typed"}));
 }
 
