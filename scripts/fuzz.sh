@@ -5,9 +5,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 scripts/install-deps.sh
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz --target quillbook_fuzzers
 for target in build/fuzz/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus="build/fuzz/corpus/$name"
     mkdir -p "$corpus"
