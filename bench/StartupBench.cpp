@@ -85,7 +85,8 @@ void measureField(QComboBox* field, Figures& f) {
     field->lineEdit()->clear();
     field->lineEdit()->setFocus();
     timer.restart();
-    QTest::keyClick(field->lineEdit(), Qt::Key_Q);
+    // No entry starts with "#": completion looks at every entry, the slowest case.
+    QTest::keyClick(field->lineEdit(), Qt::Key_NumberSign);
     QCoreApplication::processEvents();
     f.typeMs = timer.nsecsElapsed() / 1e6;
 }
@@ -223,7 +224,7 @@ int main(int argc, char** argv) {
         std::printf("%-16s start-up with 2 x %d entries: %7.1f ms (target 500)\n", who, entries,
                     f.startupMs);
         std::printf("%-16s open drop-down list:         %7.2f ms (target 100)\n", who, f.popupMs);
-        std::printf("%-16s one typed character:         %7.2f ms (target 20)\n", who, f.typeMs);
+        std::printf("%-16s one typed char (no match):   %7.2f ms (target 20)\n", who, f.typeMs);
         std::printf("%-16s save both lists:             %7.1f ms (target 500)\n", who, f.saveMs);
         std::printf("%-16s memory above empty start:    %7.2f x the files' %.0f KiB (target 2.5)\n",
                     who, double(f.rssKb - base.rssKb) / dataKb, dataKb);
