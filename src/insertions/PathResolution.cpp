@@ -13,8 +13,13 @@ ResolvedPath resolvePath(QByteArrayView path) {
     const WorkingDirectoryGuard guard;
 
     QByteArray text(path.data(), path.size());
-    if (text.size() >= 2 && text.startsWith('[') && text.endsWith(']'))
-        text = text.mid(1, text.size() - 2);
+    if (text.size() >= 2 && text.startsWith('[') && text.endsWith(']')) {
+        // The bracket form names a folder, never a file or a name pattern.
+        const QByteArray folder = text.mid(1, text.size() - 2);
+        if (!folder.isEmpty())
+            changeWorkingDirectory(folder);
+        return {currentWorkingDirectory(), {}};
+    }
 
     const qsizetype slash = text.lastIndexOf('/');
     QByteArray lastPart = slash < 0 ? text : text.mid(slash + 1);

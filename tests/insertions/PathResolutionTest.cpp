@@ -88,6 +88,27 @@ TEST_F(PathResolutionTest, pathsThatLeadNowhere_failAndKeepWorkingDirectory) {
     }
 }
 
+TEST_F(PathResolutionTest, bracketForm_alwaysNamesFolder) {
+    tree.file("docs/b.md");
+    // Brackets stand for a folder: a file or a pattern between them is no folder to enter.
+    const struct {
+        QByteArray typed;
+        QString message;
+    } rows[] = {
+        {"[top.txt]", u"Invalid filename"_s},
+        {"[docs/a.txt]", u"Invalid filename"_s},
+        {"[*.txt]", u"File not found"_s},
+        {"[docs/*.md]", u"File not found"_s},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(failureOf(row.typed), row.message) << row.typed.constData();
+        EXPECT_EQ(workingDirectory(), tree.root()) << row.typed.constData();
+    }
+    const ResolvedPath nested = resolvePath("[docs/]");
+    EXPECT_EQ(nested.directory, tree.path("docs"));
+    EXPECT_TRUE(nested.lastPart.isEmpty());
+}
+
 int resolveLockedFolder(void* context) {
     const auto* tree = static_cast<const FolderTree*>(context);
     if (::chdir(tree->root().constData()) != 0)
