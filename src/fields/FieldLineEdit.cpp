@@ -1,5 +1,7 @@
 #include "fields/FieldLineEdit.h"
 
+#include "fields/SingleLineValidator.h"
+
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
@@ -21,6 +23,7 @@ private:
 } // namespace
 
 FieldLineEdit::FieldLineEdit(QWidget* parent) : QLineEdit(parent) {
+    setValidator(new SingleLineValidator(this));
     // Whatever moves the caret or the text while the field is not focused (a command) is what
     // the next command must see.
     connect(this, &QLineEdit::textChanged, this, &FieldLineEdit::remember);

@@ -1,5 +1,7 @@
 #include "fields/PromptDialog.h"
 
+#include "fields/SingleLineValidator.h"
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -38,6 +40,7 @@ PromptDialog::PromptDialog(const QString& caption, const QString& label, const Q
 
     // The user types at most 255 characters; a longer text from the caller is not cut.
     edit_->setMaxLength(std::max(maxTypedLength, int(text.size())));
+    edit_->setValidator(new SingleLineValidator(edit_));
     edit_->setText(text);
     edit_->selectAll();
     edit_->setGeometry(units.x(8), label_->geometry().bottom() + 1 + 5, labelWidth,

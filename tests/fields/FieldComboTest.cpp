@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListView>
 #include <QScrollBar>
@@ -349,6 +350,17 @@ TEST_F(FieldComboTest, replaceTextSelection_afterCompletion_replacesCompletedRes
     other_->setFocus(Qt::TabFocusReason);
     field_->replaceTextSelection(u" "_s);
     EXPECT_EQ(shown(field_), u"ap "_s);
+}
+
+TEST_F(FieldComboTest, pastingSeveralLines_keepsEditTextOnOneLine) {
+    // A line break or NUL in the edit text would become extra lines of the list file.
+    field_->setEditBytes("ab");
+    field_->lineEdit()->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(u"x\r\ny\nz\r"_s + QChar(0) + u"w"_s);
+    QTest::keyClick(field_->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(shown(field_), u"ax y z  wb"_s);
+    field_->setEditBytes(QByteArray("p\nq\0r", 5));
+    EXPECT_EQ(field_->editBytes(), "p q r");
 }
 
 TEST_F(FieldComboTest, editBytes_keepBytesThatAreNotUtf8) {

@@ -1,6 +1,7 @@
 #include "fields/PromptDialog.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,6 +136,16 @@ TEST(PromptDialog, longerPrefilledText_isNotCutAndTakesNoMore) {
     editOf(&dialog)->end(false);
     QTest::keyClick(editOf(&dialog), Qt::Key_Z);
     EXPECT_EQ(dialog.text(), longText);
+}
+
+TEST(PromptDialog, pastedLines_giveAnAnswerOnOneLine) {
+    PromptDriver driver([](PromptDialog* dialog) {
+        QGuiApplication::clipboard()->setText(u"one\r\ntwo\nthree"_s);
+        QTest::keyClick(editOf(dialog), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(editOf(dialog), Qt::Key_Return);
+    });
+    EXPECT_EQ(PromptDialog::ask(nullptr, u"C"_s, u"L"_s, QString()),
+              std::optional(u"one two three"_s));
 }
 
 TEST(PromptDialog, units_roundToNearestPixel) {
