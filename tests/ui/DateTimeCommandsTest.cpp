@@ -4,6 +4,7 @@
 #include "insertions/SystemClock.h"
 #include "support/FixedClock.h"
 #include "support/FixedFormatSettings.h"
+#include "support/WorkedDateValues.h"
 
 #include <QDir>
 #include <QLocale>
@@ -26,24 +27,6 @@ protected:
         std::make_shared<FixedClock>(LocalTime{2026, 12, 7, 3, 4, 5, 0});
     std::shared_ptr<FixedFormatSettings> settings = std::make_shared<FixedFormatSettings>();
 };
-
-FormatSettings twelveHourSettings() {
-    FormatSettings s;
-    s.shortDatePattern = u"M/d/yyyy"_s;
-    s.morningSymbol = u"AM"_s;
-    s.afternoonSymbol = u"PM"_s;
-    return s;
-}
-
-FormatSettings dottedSettings() {
-    FormatSettings s;
-    s.shortDatePattern = u"dd.MM.yyyy"_s;
-    s.dateSeparator = u'.';
-    s.twentyFourHourClock = true;
-    s.hourLeadingZero = true;
-    s.decimalSeparator = u',';
-    return s;
-}
 
 TEST_F(DateTimeCommands, dateAndTime_setsOnlyThePrimaryEditText) {
     makeForm();
@@ -75,38 +58,14 @@ TEST_F(DateTimeCommands, encodedFormat_setsOnlyTheSecondaryEditText) {
 }
 
 TEST_F(DateTimeCommands, workedValues_fillBothFields) {
-    struct Row {
-        LocalTime time;
-        FormatSettings settings;
-        QString primary, secondary;
-    };
-    const Row rows[] = {
-        {{2026, 12, 7, 3, 4, 5, 0},
-         FormatSettings(),
-         u"12/7/26 3:04:05 am"_s,
-         u"46363.1278356481"_s},
-        {{2026, 12, 7, 15, 4, 5, 0},
-         twelveHourSettings(),
-         u"12/7/2026 3:04:05 PM"_s,
-         u"46363.6278356481"_s},
-        {{2026, 12, 7, 3, 4, 5, 0},
-         dottedSettings(),
-         u"07.12.2026 03:04:05"_s,
-         u"46363,1278356481"_s},
-        {{2026, 12, 7, 0, 0, 0, 0}, twelveHourSettings(), u"12/7/2026"_s, u"46363"_s},
-        {{2026, 12, 7, 0, 0, 0, 500}, twelveHourSettings(), u"12/7/2026"_s, u"46363.000005787"_s},
-        {{2026, 12, 7, 12, 0, 0, 0},
-         twelveHourSettings(),
-         u"12/7/2026 12:00:00 PM"_s,
-         u"46363.5"_s}};
     makeForm();
-    for (const Row& row : rows) {
+    for (const WorkedDateValue& row : workedDateValues()) {
         clock->set(row.time);
         settings->set(row.settings);
         trigger("DateTime1");
         trigger("imeCodeFormate1");
-        EXPECT_EQ(editText(*form->ComboBox1), row.primary);
-        EXPECT_EQ(editText(*form->ComboBox2), row.secondary) << row.primary.toStdString();
+        EXPECT_EQ(editText(*form->ComboBox1), row.text);
+        EXPECT_EQ(editText(*form->ComboBox2), row.number) << row.text.toStdString();
     }
 }
 
