@@ -33,6 +33,10 @@ SeedClock& clockOrOwn(SeedClock* given, std::unique_ptr<SeedClock>& own) {
     return *own;
 }
 
+GeneratorCommands::Question firstTextQuestion() {
+    return {u"First Original Character Every Either ..."_s, which, u"b"_s};
+}
+
 [[noreturn]] void refuseLine() {
     throw Failure(u"Unable to insert a line"_s);
 }
@@ -83,46 +87,48 @@ void GeneratorCommands::plainWords(const QString& defaultCount, int letters) {
     appendAll(words, wordsCaption, chunkSteps);
 }
 
+std::optional<QStringList> GeneratorCommands::ask(std::initializer_list<Question> questions) {
+    // Each prompt comes only after OK on the one before; Cancel on any ends the command.
+    QStringList answers;
+    for (const Question& question : questions) {
+        const std::optional<QString> answer =
+            dialogs_.prompt(question.caption, question.label, question.text);
+        if (!answer)
+            return std::nullopt;
+        answers.append(*answer);
+    }
+    return answers;
+}
+
 void GeneratorCommands::firstTextWords(const QString& defaultCount, int draws, quint32 usedDraws) {
     source_.reseed();
-    const std::optional<QString> count = dialogs_.prompt(wordsCaption, howMuch, defaultCount);
-    if (!count)
+    const auto answers = ask({{wordsCaption, howMuch, defaultCount}, firstTextQuestion()});
+    if (!answers)
         return;
-    const std::optional<QString> first =
-        dialogs_.prompt(u"First Original Character Every Either ..."_s, which, u"b"_s);
-    if (!first)
-        return;
-    const qint32 n = convertCount(*count);
-    RandomWords words(source_,
-                      WordRecipe::firstTextAndLetters(storedBytes(*first), draws, usedDraws),
-                      EntryGenerator::stepsFromCount(n));
+    const qint32 n = convertCount(answers->at(0));
+    RandomWords words(
+        source_, WordRecipe::firstTextAndLetters(storedBytes(answers->at(1)), draws, usedDraws),
+        EntryGenerator::stepsFromCount(n));
     appendAll(words, wordsCaption, chunkSteps);
 }
 
 void GeneratorCommands::variations() {
     source_.reseed();
-    const std::optional<QString> count = dialogs_.prompt(wordsCaption, howMuch, u"1024"_s);
-    if (!count)
+    const auto answers = ask({{wordsCaption, howMuch, u"1024"_s},
+                              firstTextQuestion(),
+                              {u"Randomize Multiplier  ..."_s, howMuch, u"26"_s},
+                              {u"Other Character Insert..."_s, which, u"."_s}});
+    if (!answers)
         return;
-    const std::optional<QString> first =
-        dialogs_.prompt(u"First Original Character Every Either ..."_s, which, u"b"_s);
-    if (!first)
-        return;
-    const std::optional<QString> multiplier =
-        dialogs_.prompt(u"Randomize Multiplier  ..."_s, howMuch, u"26"_s);
-    if (!multiplier)
-        return;
-    const std::optional<QString> insert =
-        dialogs_.prompt(u"Other Character Insert..."_s, which, u"."_s);
-    if (!insert)
-        return;
-    const qint32 n = convertCount(*count);
+    const QString& multiplier = answers->at(2);
+    const qint32 n = convertCount(answers->at(0));
     if (n < 0)
         return; // the multiplier is only read when there is a word to draw
-    const qint32 bound = convertCount(*multiplier);
-    RandomWords words(source_,
-                      WordRecipe::variation(storedBytes(*first), bound, storedBytes(*insert)),
-                      EntryGenerator::stepsFromCount(n));
+    const qint32 bound = convertCount(multiplier);
+    RandomWords words(
+        source_,
+        WordRecipe::variation(storedBytes(answers->at(1)), bound, storedBytes(answers->at(3))),
+        EntryGenerator::stepsFromCount(n));
     appendAll(words, wordsCaption, chunkSteps);
 }
 

@@ -3,8 +3,11 @@
 #include "generators/RandomSource.h"
 
 #include <QString>
+#include <QStringList>
 
+#include <initializer_list>
 #include <memory>
+#include <optional>
 
 namespace quill {
 
@@ -38,7 +41,13 @@ public:
 
     RandomSource& source() { return source_; }
 
+    struct Question {
+        QString caption, label, text;
+    };
+
 private:
+    // Shows the prompts in order; the answers when every one was confirmed.
+    std::optional<QStringList> ask(std::initializer_list<Question> questions);
     // The field's entries may not pass this footprint while the running command adds to them.
     qint64 footprintLimit() const;
     void appendAll(EntryGenerator& generator, const QString& caption, qint64 stepsPerChunk);
