@@ -145,6 +145,22 @@ void checkCompleted(QComboBox* combo, bool selects) {
                     qPrintable(lastTyped), combo->currentIndex());
 }
 
+// What both kinds of field go through once filled: memory, the list, typing; then they go.
+void measureUse(QComboBox* first, QComboBox* second, double start, bool ours, Figures& f) {
+    f.memory = settledResidentMegabytes() - start;
+    first->setFocus();
+    QCoreApplication::processEvents();
+    if (!first->hasFocus())
+        std::printf("warning: the field has no focus\n");
+    f.popup = popupTime(first, f.firstPopup);
+    f.typedMiss = typedTime(first, QString(), '#', f.firstTypedMiss);
+    f.typedHit = typedTime(first, u"zz"_s, '-', f.firstTypedHit);
+    checkCompleted(first, ours);
+    f.memoryAfterUse = settledResidentMegabytes() - start;
+    delete first;
+    delete second;
+}
+
 Figures measureFieldCombo(QWidget* window, double& dataMegabytes) {
     Figures f;
     const double start = settledResidentMegabytes();
@@ -169,18 +185,7 @@ Figures measureFieldCombo(QWidget* window, double& dataMegabytes) {
             second->addEntries(words[1]);
         });
     }
-    f.memory = settledResidentMegabytes() - start;
-    first->setFocus();
-    QCoreApplication::processEvents();
-    if (!first->hasFocus())
-        std::printf("warning: the field has no focus\n");
-    f.popup = popupTime(first, f.firstPopup);
-    f.typedMiss = typedTime(first, QString(), '#', f.firstTypedMiss);
-    f.typedHit = typedTime(first, u"zz"_s, '-', f.firstTypedHit);
-    checkCompleted(first, true);
-    f.memoryAfterUse = settledResidentMegabytes() - start;
-    delete first;
-    delete second;
+    measureUse(first, second, start, true, f);
 
     // Commands that add one entry at a time (the entry commands), a million times over.
     quill::FieldCombo single(window);
@@ -226,18 +231,7 @@ Figures measureQComboBox(QWidget* window) {
             second->addItems(words[1]);
         });
     }
-    f.memory = settledResidentMegabytes() - start;
-    first->setFocus();
-    QCoreApplication::processEvents();
-    if (!first->hasFocus())
-        std::printf("warning: the field has no focus\n");
-    f.popup = popupTime(first, f.firstPopup);
-    f.typedMiss = typedTime(first, QString(), '#', f.firstTypedMiss);
-    f.typedHit = typedTime(first, u"zz"_s, '-', f.firstTypedHit);
-    checkCompleted(first, false);
-    f.memoryAfterUse = settledResidentMegabytes() - start;
-    delete first;
-    delete second;
+    measureUse(first, second, start, false, f);
     return f;
 }
 
