@@ -136,13 +136,3 @@ BENCHMARK_CAPTURE(fileListingOfManyFiles, everyFile, "*.*")->Unit(benchmark::kMi
 BENCHMARK_CAPTURE(fileListingOfManyFiles, twoPatterns, "*.txt;entry*")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(directoryListingOfManyFiles)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
