@@ -308,19 +308,14 @@ TEST_F(KeyStoreTest, readOnlyFile_refusesEveryKeyAsUnprivilegedUser) {
     chmod(QFile::encodeName(path_).constData(), 0444);
     const QByteArray before = quill::test::fileBytes(path_);
 
-    struct Context {
-        QString path;
-    } context{path_};
-    const int result = quill::test::runAsUnprivileged(
-        [](void* data) {
-            KeyStore store(static_cast<Context*>(data)->path);
-            const bool newRefused =
-                store.createKey(KeyStore::rootKey, u"new").status == KeyStore::Status::Unavailable;
-            const bool oldRefused =
-                store.createKey(KeyStore::rootKey, u"old").status == KeyStore::Status::Unavailable;
-            return newRefused && oldRefused ? 0 : 1;
-        },
-        &context);
+    const int result = quill::test::runAsUnprivileged([this] {
+        KeyStore store(path_);
+        const bool newRefused =
+            store.createKey(KeyStore::rootKey, u"new").status == KeyStore::Status::Unavailable;
+        const bool oldRefused =
+            store.createKey(KeyStore::rootKey, u"old").status == KeyStore::Status::Unavailable;
+        return newRefused && oldRefused ? 0 : 1;
+    });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(quill::test::fileBytes(path_), before);
 }
@@ -329,17 +324,11 @@ TEST_F(KeyStoreTest, readOnlyFolder_refusesToCreateTheFile) {
     QDir().mkpath(dir_.path() + u"/Quillbook"_s);
     chmod(QFile::encodeName(dir_.path()).constData(), 0777);
     chmod(QFile::encodeName(dir_.path() + u"/Quillbook"_s).constData(), 0555);
-    struct Context {
-        QString path;
-    } context{path_};
-    const int result = quill::test::runAsUnprivileged(
-        [](void* data) {
-            KeyStore store(static_cast<Context*>(data)->path);
-            return store.createKey(KeyStore::rootKey, u"a").status == KeyStore::Status::Unavailable
-                       ? 0
-                       : 1;
-        },
-        &context);
+    const int result = quill::test::runAsUnprivileged([this] {
+        KeyStore store(path_);
+        return store.createKey(KeyStore::rootKey, u"a").status == KeyStore::Status::Unavailable ? 0
+                                                                                                : 1;
+    });
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(QFile::exists(path_));
 }

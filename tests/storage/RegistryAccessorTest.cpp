@@ -132,25 +132,20 @@ TEST_F(RegistryAccessorTest, readOnlyStore_opensNothingAndFailsEveryCreate) {
     chmod(QFile::encodeName(path_).constData(), 0444);
     const QByteArray before = quill::test::fileBytes(path_);
 
-    struct Context {
-        QString path;
-    } context{path_};
-    const int result = quill::test::runAsUnprivileged(
-        [](void* data) {
-            RegistryAccessor accessor(static_cast<Context*>(data)->path);
-            if (accessor.openStoreKey() || accessor.hasCurrentKey())
-                return 1;
-            try {
-                accessor.createSubkey(u"\\Quillbook\\old");
-                return 2;
-            } catch (const quill::Failure& failure) {
-                if (failure.message() != u"Failed to create key \\Quillbook\\old"_s)
-                    return 3;
-            }
-            accessor.createSubkey(u""); // nothing to create: no failure
-            return 0;
-        },
-        &context);
+    const int result = quill::test::runAsUnprivileged([this] {
+        RegistryAccessor accessor(path_);
+        if (accessor.openStoreKey() || accessor.hasCurrentKey())
+            return 1;
+        try {
+            accessor.createSubkey(u"\\Quillbook\\old");
+            return 2;
+        } catch (const quill::Failure& failure) {
+            if (failure.message() != u"Failed to create key \\Quillbook\\old"_s)
+                return 3;
+        }
+        accessor.createSubkey(u""); // nothing to create: no failure
+        return 0;
+    });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(quill::test::fileBytes(path_), before);
 }

@@ -31,7 +31,9 @@ CurrentDirGuard::CurrentDirGuard(const QString& path) : previous_(QDir::currentP
     EXPECT_TRUE(QDir::setCurrent(path)) << path.toStdString();
 }
 
-CurrentDirGuard::~CurrentDirGuard() { QDir::setCurrent(previous_); }
+CurrentDirGuard::~CurrentDirGuard() {
+    QDir::setCurrent(previous_);
+}
 
 int runAsUnprivileged(int (*function)(void* context), void* context) {
     const pid_t child = fork();
@@ -51,6 +53,13 @@ int runAsUnprivileged(int (*function)(void* context), void* context) {
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+int runAsUnprivileged(const std::function<int()>& work) {
+    auto call = [](void* context) {
+        return (*static_cast<const std::function<int()>*>(context))();
+    };
+    return runAsUnprivileged(call, const_cast<std::function<int()>*>(&work));
 }
 
 } // namespace quill::test

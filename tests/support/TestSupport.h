@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace quill::test {
 
 // Whole content of a file, or a null QByteArray when it cannot be read.
@@ -25,5 +27,7 @@ private:
 // the "nobody" user (when running as root) and runs the function in the child; the result is
 // the function's return value (its exit code), or -1 when the child could not run it.
 int runAsUnprivileged(int (*function)(void* context), void* context);
+// The same for a callable; it runs in the forked copy of this process, so captures stay valid.
+int runAsUnprivileged(const std::function<int()>& work);
 
 } // namespace quill::test
