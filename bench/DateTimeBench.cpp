@@ -1,9 +1,9 @@
 // Cost of one date and time insertion: reading the locale's conventions anew (done on every
 // command) and formatting the text and the number.
-#include "insertions/DateTimeFormat.h"
-#include "insertions/DateTimeValue.h"
-#include "insertions/LocaleFormatSettings.h"
-#include "insertions/NumberFormat.h"
+#include "datetime/DateTimeFormat.h"
+#include "datetime/DateTimeValue.h"
+#include "datetime/LocaleFormatSettings.h"
+#include "datetime/NumberFormat.h"
 
 #include <QLocale>
 

@@ -5,8 +5,8 @@
 #include "app/Dialogs.h"
 #include "app/TForm1.h"
 #include "fields/FieldCombo.h"
-#include "insertions/DirectoryListing.h"
-#include "insertions/FileListing.h"
+#include "listings/DirectoryListing.h"
+#include "listings/FileListing.h"
 
 #include <QAction>
 #include <QApplication>

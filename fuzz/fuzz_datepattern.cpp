@@ -1,9 +1,9 @@
 // Any pattern, any time, any settings: expansion never fails and the date and time text never
 // passes 256 characters. The same bytes also go through the reading of a locale's Qt formats.
-#include "insertions/DateTimeFormat.h"
-#include "insertions/DateTimeValue.h"
-#include "insertions/LocaleFormatSettings.h"
-#include "insertions/NumberFormat.h"
+#include "datetime/DateTimeFormat.h"
+#include "datetime/DateTimeValue.h"
+#include "datetime/LocaleFormatSettings.h"
+#include "datetime/NumberFormat.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // Any pattern against any name must not crash, and the rules users rely on must hold.
-#include "insertions/Wildcard.h"
+#include "listings/Wildcard.h"
 
 #include <QByteArrayView>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "insertions/Clock.h"
-#include "insertions/FixedFolders.h"
-#include "insertions/FormatSettingsSource.h"
-#include "insertions/LocaleFormatSettings.h"
-#include "insertions/SystemClock.h"
+#include "datetime/Clock.h"
+#include "listings/FixedFolders.h"
+#include "datetime/FormatSettingsSource.h"
+#include "datetime/LocaleFormatSettings.h"
+#include "datetime/SystemClock.h"
 
 #include <QString>
 #include <QtGlobal>

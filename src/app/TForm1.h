@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/FormServices.h"
-#include "insertions/DirectoryListing.h"
-#include "insertions/FileListing.h"
+#include "listings/DirectoryListing.h"
+#include "listings/FileListing.h"
 #include "storage/TextBuffer.h"
 
 #include <QByteArray>

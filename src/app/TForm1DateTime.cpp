@@ -2,9 +2,9 @@
 
 #include "core/ByteText.h"
 #include "fields/FieldCombo.h"
-#include "insertions/DateTimeFormat.h"
-#include "insertions/DateTimeValue.h"
-#include "insertions/NumberFormat.h"
+#include "datetime/DateTimeFormat.h"
+#include "datetime/DateTimeValue.h"
+#include "datetime/NumberFormat.h"
 
 namespace quill {
 

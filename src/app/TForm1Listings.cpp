@@ -3,7 +3,7 @@
 #include "core/ByteText.h"
 #include "core/Failure.h"
 #include "fields/FieldCombo.h"
-#include "insertions/ListingFile.h"
+#include "listings/ListingFile.h"
 #include "storage/ListFile.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "insertions/Clock.h"
+#include "datetime/Clock.h"
 
 namespace quill::test {
 

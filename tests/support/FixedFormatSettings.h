@@ -1,6 +1,6 @@
 #pragma once
 
-#include "insertions/FormatSettingsSource.h"
+#include "datetime/FormatSettingsSource.h"
 
 namespace quill::test {
 

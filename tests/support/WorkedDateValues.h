@@ -1,7 +1,7 @@
 #pragma once
 
-#include "insertions/FormatSettings.h"
-#include "insertions/LocalTime.h"
+#include "datetime/FormatSettings.h"
+#include "datetime/LocalTime.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "ui/FormFixture.h"
 
-#include "insertions/DateTimeValue.h"
-#include "insertions/SystemClock.h"
+#include "datetime/DateTimeValue.h"
+#include "datetime/SystemClock.h"
 #include "support/FixedClock.h"
 #include "support/FixedFormatSettings.h"
 #include "support/WorkedDateValues.h"

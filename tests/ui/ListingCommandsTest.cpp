@@ -1,5 +1,5 @@
 #include "app/QtDialogs.h"
-#include "insertions/FolderTree.h"
+#include "listings/FolderTree.h"
 #include "ui/FormFixture.h"
 
 #include <QApplication>
