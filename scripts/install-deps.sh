@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-dejavu-core
+    file librsvg2-bin desktop-file-utils appstream lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/FormServices.h"
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"
@@ -10,6 +11,10 @@ int main(int argc, char** argv) {
     // A save past the file size limit must fail with a message, not kill the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    const quill::StartDecision start =
+        quill::prepareStart(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
+    if (!start.openWindow)
+        return quill::reportStart(start);
     quill::QtDialogs dialogs;
     quill::FormServices services;
     services.dialogs = &dialogs;

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it without installing it: lists its files, unpacks it into
+# a temporary root, runs the unpacked program, validates its desktop and AppStream files and runs
+# lintian, which must report no errors.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+deb=$(scripts/package.sh | tail -n 1)
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+
+echo "== files of $(basename "$deb")"
+dpkg-deb --info "$deb"
+dpkg-deb --contents "$deb"
+dpkg-deb -x "$deb" "$root"
+
+id=io.github.quillbook.Quillbook
+for file in usr/bin/quillbook usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
+    usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png \
+    usr/share/man/man1/quillbook.1.gz usr/share/quillbook/Phrase.log usr/share/quillbook/Mean.log; do
+    [ -f "$root/$file" ] || { echo "test-package.sh: $file is missing from the package" >&2; exit 1; }
+done
+
+echo "== the unpacked program"
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$root/runtime" XDG_DATA_HOME="$root/data"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+version=$("$root/usr/bin/quillbook" --version)
+echo "$version"
+[ "$version" = "quillbook $(sed -n 's/^project(Quillbook VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]
+"$root/usr/bin/quillbook" --help | grep -q -- '--data-folder'
+# The unpacked program must take its sample vocabulary from beside itself, whatever the prefix:
+# a line only the unpacked copy has shows which one it took.
+printf 'unpacked\r\n' >>"$root/usr/share/quillbook/Phrase.log"
+status=0
+timeout 5 "$root/usr/bin/quillbook" --data-folder || status=$?
+[ "$status" -eq 124 ] || { echo "test-package.sh: --data-folder ended with status $status" >&2; exit 1; }
+cmp "$root/usr/share/quillbook/Phrase.log" "$XDG_DATA_HOME/Quillbook/words/Phrase.log"
+
+echo "== validators"
+desktop-file-validate "$root/usr/share/applications/$id.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
+lintian --fail-on error --display-info "$deb"
+echo "package checks passed: $deb"
