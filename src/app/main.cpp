@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
     // A save past the file size limit must fail with a message, not kill the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    // Lets Wayland docks and menus match the window to the installed desktop file and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillbook.Quillbook"));
     const quill::StartDecision start =
         quill::prepareStart(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
     if (!start.openWindow)
