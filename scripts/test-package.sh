@@ -38,5 +38,6 @@ cmp "$root/usr/share/quillbook/Phrase.log" "$XDG_DATA_HOME/Quillbook/words/Phras
 echo "== validators"
 desktop-file-validate "$root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
+appstreamcli validate-tree --no-net "$root" # the metainfo, desktop file and icon agree
 lintian --fail-on error --display-info "$deb"
 echo "package checks passed: $deb"
