@@ -81,24 +81,5 @@ TEST_F(ObjectContainerTest, linkAndActivate_replacesTheObjectAndStartsByKind) {
     }
 }
 
-TEST_F(ObjectContainerTest, failedStart_keepsTheLinkWhichStartsAgainFromAnotherFolder) {
-    starter->onStart = [] {
-        throw LaunchFailure(u"Exec format error"_s);
-    };
-    EXPECT_EQ(failureOf([&] { container.linkAndActivate("prog"); }), u"Exec format error"_s);
-    starter->onStart = nullptr;
-    cwd.reset();
-    container.activate();
-    EXPECT_EQ(starter->started, QByteArrayList(2, "program " + root + "/prog"));
-}
-
-TEST_F(ObjectContainerTest, applicationObject_startsWithoutFile_emptyIdLeavesContainerEmpty) {
-    container.activate();
-    EXPECT_EQ(starter->started, QByteArrayList{"application editor.desktop"});
-    container.loadApplication({});
-    EXPECT_FALSE(container.object());
-    EXPECT_THROW(container.activate(), EmptyContainerFailure);
-}
-
 } // namespace
 } // namespace quill::test
