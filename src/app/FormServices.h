@@ -5,6 +5,7 @@
 #include "datetime/FormatSettingsSource.h"
 #include "datetime/LocaleFormatSettings.h"
 #include "datetime/SystemClock.h"
+#include "launcher/GioStarter.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -26,6 +27,10 @@ struct FormServices {
         std::make_shared<LocaleFormatSettings>();
     // The folders the listing commands ask for ("/", "/opt", "/usr/bin").
     FixedFolders folders;
+    // What the launcher commands start ("/usr/bin/doublecmd", ..., the folder "/usr/bin"), and
+    // how: by default the desktop's own way (GIO).
+    FixedPrograms programs;
+    std::shared_ptr<Starter> starter = std::make_shared<GioStarter>();
     // The database file of the current user's key tree; empty means the default,
     // "$XDG_CONFIG_HOME/Quillbook/registry.sqlite3" (KeyStore::defaultPath()).
     QString registryStorePath;

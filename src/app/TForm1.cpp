@@ -71,7 +71,8 @@ FieldCombo* makeField(QWidget* parent, const FieldLook& look) {
 
 } // namespace
 
-TForm1::TForm1(FormServices services, QWidget* parent) : QMainWindow(parent), services_(services) {
+TForm1::TForm1(FormServices services, QWidget* parent)
+    : QMainWindow(parent), OleContainer1(services.starter), services_(services) {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Word, Phrase, Slange, Sentence And Meaning Collector & Other... "_s);
     // A tool window: title and close box only, and the user cannot resize it.
@@ -89,6 +90,7 @@ TForm1::TForm1(FormServices services, QWidget* parent) : QMainWindow(parent), se
 
     buildControls();
     buildMenus();
+    loadEditorObject();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     autoSize();
     ComboBox1->setFocus();

@@ -3,6 +3,7 @@
 #include "app/FormServices.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
+#include "launcher/ObjectContainer.h"
 #include "storage/TextBuffer.h"
 
 #include <QByteArray>
@@ -104,6 +105,11 @@ public:
     void N11CharacterWords1Click();
     void N12CharacterWords1Click();
 
+    // Program launcher (TForm1Launcher.cpp)
+    void Other2Click();
+    void RunAKnowFile1Click();
+    void RunaFiles1Click();
+
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
     FieldCombo* ComboBox2 = nullptr;
@@ -116,6 +122,9 @@ public:
     // the window is built in and keep their folders and lines for the whole run.
     DirectoryListing DirectoryListBox1;
     FileListing FileListBox1;
+    // The hidden object container the launcher starts through; from start-up it holds the
+    // desktop's text editor.
+    ObjectContainer OleContainer1;
 
 protected:
     bool event(QEvent* event) override;
@@ -124,6 +133,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void loadEditorObject();
     void activateOnce();
     void autoSize();
     void centreOnScreen();
