@@ -9,10 +9,10 @@ using F = TForm1;
 // the blank access key of "& 3 Character Words..." are intended.
 const CommandRow rows[] = {
     {0, u"&File", "Files1", nullptr},
-    {1, u"&Open List Primary Field As....", "OpenList1", nullptr},
+    {1, u"&Open List Primary Field As....", "OpenList1", &F::OpenList1Click},
     {1, u"&Open Notes As....", "OpenAs1", nullptr},
     {1, u"&Save Notes As...", "SaveAs1", nullptr},
-    {1, u"&Save List Primary Field As...", "SaveListOtherName1", nullptr},
+    {1, u"&Save List Primary Field As...", "SaveListOtherName1", &F::SaveListOtherName1Click},
     {1, u"&Save Actual Fields...", "SaveActual1", &F::SaveActual1Click},
     {1, u"&Save Both Fields Consecutively...", "SaveBoth1", &F::SaveBoth1Click},
     {1, u"&Close Editor...", "CloseEditor1", nullptr, false},
@@ -40,8 +40,8 @@ const CommandRow rows[] = {
     {1, u"&New Data Take...", "N1", &F::N1Click},
     {1, u"&Close New Data Take...", "CloseDataTake1", &F::CloseDataTake1Click},
     {1, u"&New Data Take File...", "SaveFields2", nullptr},
-    {2, u"&Open...", "Open1", nullptr},
-    {2, u"&Save...", "Save1", nullptr},
+    {2, u"&Open...", "Open1", &F::Open1Click},
+    {2, u"&Save...", "Save1", &F::Save1Click},
     {1, u"&Insert", "Insert1", nullptr},
     {2, u"&Date And Time...", "DateTime1", &F::DateTime1Click},
     {2, u"&Date And Time encoded format...", "imeCodeFormate1", &F::imeCodeFormate1Click},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileDialog.h"
 #include "app/FormServices.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
@@ -70,6 +71,12 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // List file dialogs (TForm1ListDialogs.cpp)
+    void OpenList1Click();
+    void SaveListOtherName1Click();
+    void Open1Click();
+    void Save1Click();
+
     // Date and time insertion (TForm1DateTime.cpp)
     void DateTime1Click();
     void imeCodeFormate1Click();
@@ -116,6 +123,11 @@ public:
     // the window is built in and keep their folders and lines for the whole run.
     DirectoryListing DirectoryListBox1;
     FileListing FileListBox1;
+    // The file dialogs, made with the window; each remembers its last confirmed showing.
+    FileDialog OpenDialog1;
+    FileDialog SaveDialog1;
+    FileDialog OpenDialog3;
+    FileDialog SaveDialog3;
 
 protected:
     bool event(QEvent* event) override;
@@ -124,6 +136,9 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildFileDialogs();
+    // Shows one of the file dialogs; the chosen full path, or nothing when cancelled.
+    std::optional<QString> showFileDialog(FileDialog& dialog);
     void activateOnce();
     void autoSize();
     void centreOnScreen();
