@@ -1,6 +1,9 @@
 #include "rtf/NotesDocument.h"
 
-#include <QStringDecoder>
+#include "rtf/PlainText.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+
 #include <QTextDocument>
 
 namespace quill {
@@ -9,39 +12,30 @@ namespace {
 
 constexpr QByteArrayView utf8Bom("\xEF\xBB\xBF");
 
+QByteArrayView withoutBom(QByteArrayView bytes) {
+    return bytes.startsWith(utf8Bom) ? bytes.sliced(utf8Bom.size()) : bytes;
+}
+
 } // namespace
 
 bool isRichText(QByteArrayView bytes) {
-    if (bytes.startsWith(utf8Bom))
-        bytes = bytes.sliced(utf8Bom.size());
-    return bytes.startsWith(QByteArrayView("{\\rtf"));
+    return withoutBom(bytes).startsWith(QByteArrayView("{\\rtf"));
 }
 
-// First cut: plain text only (UTF-8 with the other encodings still to come); the rich text
-// reader and writer follow.
 void loadNotes(QByteArrayView bytes, QTextDocument& document) {
-    QByteArray text = bytes.toByteArray();
-    text.replace('\0', QByteArrayView());
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
-    document.setPlainText(QString::fromUtf8(text));
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    if (isRichText(bytes)) {
+        document.clear();
+        RtfReader(document).read(withoutBom(bytes));
+    } else {
+        document.setPlainText(decodePlainText(bytes));
+    }
+    document.setUndoRedoEnabled(undo);
 }
 
 QByteArray saveNotes(const QTextDocument& document) {
-    QByteArray out("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Sans;}}{\\colortbl;}\n");
-    const QString text = document.toPlainText();
-    for (const QChar c : text) {
-        if (c == u'\n')
-            out += "\\par\n";
-        else if (c == u'\\' || c == u'{' || c == u'}')
-            out += '\\' + QByteArray(1, char(c.unicode()));
-        else if (c.unicode() < 0x80)
-            out += char(c.unicode());
-        else
-            out += "\\u" + QByteArray::number(qint16(c.unicode())) + '?';
-    }
-    out += '}';
-    return out;
+    return RtfWriter(document).write();
 }
 
 } // namespace quill
