@@ -10,12 +10,12 @@ using F = TForm1;
 const CommandRow rows[] = {
     {0, u"&File", "Files1", nullptr},
     {1, u"&Open List Primary Field As....", "OpenList1", &F::OpenList1Click},
-    {1, u"&Open Notes As....", "OpenAs1", nullptr},
-    {1, u"&Save Notes As...", "SaveAs1", nullptr},
+    {1, u"&Open Notes As....", "OpenAs1", &F::OpenAs1Click},
+    {1, u"&Save Notes As...", "SaveAs1", &F::SaveAs1Click},
     {1, u"&Save List Primary Field As...", "SaveListOtherName1", &F::SaveListOtherName1Click},
     {1, u"&Save Actual Fields...", "SaveActual1", &F::SaveActual1Click},
     {1, u"&Save Both Fields Consecutively...", "SaveBoth1", &F::SaveBoth1Click},
-    {1, u"&Close Editor...", "CloseEditor1", nullptr, false},
+    {1, u"&Close Editor...", "CloseEditor1", &F::CloseEditor1Click, false},
     {1, u"&Quit", "Exit2", &F::Exit2Click},
 
     {0, u"&Tools", "ools1", nullptr},

@@ -90,6 +90,7 @@ TForm1::TForm1(FormServices services, QWidget* parent) : QMainWindow(parent), se
     buildControls();
     buildMenus();
     buildFileDialogs();
+    buildNotes();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     autoSize();
     ComboBox1->setFocus();

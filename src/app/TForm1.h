@@ -12,8 +12,10 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QPushButton;
 class QStatusBar;
+class QTextEdit;
 
 namespace quill {
 
@@ -77,6 +79,11 @@ public:
     void Open1Click();
     void Save1Click();
 
+    // Notes editor (TForm1Notes.cpp)
+    void OpenAs1Click();
+    void SaveAs1Click();
+    void CloseEditor1Click();
+
     // Date and time insertion (TForm1DateTime.cpp)
     void DateTime1Click();
     void imeCodeFormate1Click();
@@ -128,6 +135,11 @@ public:
     FileDialog SaveDialog1;
     FileDialog OpenDialog3;
     FileDialog SaveDialog3;
+    // The notes pane, hidden at start, its file dialogs and the menu entry that closes it.
+    QTextEdit* RichEdit1 = nullptr;
+    FileDialog OpenDialog2;
+    FileDialog SaveDialog2;
+    QAction* CloseEditor1 = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -137,6 +149,8 @@ private:
     void buildControls();
     void buildMenus();
     void buildFileDialogs();
+    void buildNotes();
+    void loadNotesFile(const QString& path);
     // Shows one of the file dialogs; the chosen full path, or nothing when cancelled.
     std::optional<QString> showFileDialog(FileDialog& dialog);
     void activateOnce();
