@@ -151,6 +151,11 @@ void RtfReader::closeGroup() {
     const Destination closing = state_.destination;
     if (closing == Destination::FontTable)
         finishFontName();
+    if (stack_.size() == 1) {
+        // The document's group: its last paragraph format is the one the last paragraph gets.
+        stack_.pop_back();
+        return;
+    }
     state_ = stack_.back();
     stack_.pop_back();
     if (closing == Destination::Picture && state_.destination != Destination::Picture)
