@@ -111,7 +111,17 @@ QString CodePage::decode(QByteArrayView bytes) const {
             text[i] = QChar(table_[static_cast<unsigned char>(bytes[i])]);
         return text;
     }
-    return (*decoder_)(bytes);
+    // A line end after the bytes makes a lead byte without its trail byte show as U+FFFD
+    // instead of vanishing; the line end itself is removed again.
+    QByteArray terminated;
+    terminated.reserve(bytes.size() + 1);
+    terminated.append(bytes).append('\n');
+    QString text = (*decoder_)(terminated);
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    // Some pages substitute the control character SUB for broken bytes.
+    text.replace(QChar(0x1A), QChar::ReplacementCharacter);
+    return text;
 }
 
 int CodePage::forCharset(int charset) {

@@ -8,8 +8,13 @@ namespace quill {
 
 namespace {
 
-// The resource type for the undecoded bytes, next to QTextDocument::ImageResource.
+// QTextDocument keeps one resource per name whatever its type, so the undecoded bytes go
+// under a name of their own.
 constexpr int originalBytesResource = QTextDocument::UserResource + 1;
+
+QUrl originalBytesUrl(const QString& name) {
+    return QUrl(name + QStringLiteral(".original"));
+}
 
 bool isJpeg(const QByteArray& bytes) {
     return bytes.startsWith("\xFF\xD8");
@@ -26,14 +31,14 @@ QImage addImageResource(QTextDocument& document, const QString& name, const QByt
     image.loadFromData(bytes);
     const QUrl url(name);
     document.addResource(QTextDocument::ImageResource, url, image);
-    document.addResource(originalBytesResource, url, bytes);
+    document.addResource(originalBytesResource, originalBytesUrl(name), bytes);
     return image;
 }
 
 StoredImage storedImage(const QTextDocument& document, const QString& name) {
     const QUrl url(name);
     StoredImage stored;
-    const QVariant original = document.resource(originalBytesResource, url);
+    const QVariant original = document.resource(originalBytesResource, originalBytesUrl(name));
     const QVariant shown = document.resource(QTextDocument::ImageResource, url);
     QImage image = qvariant_cast<QImage>(shown);
     if (original.userType() == QMetaType::QByteArray) {

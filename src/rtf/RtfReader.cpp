@@ -151,6 +151,11 @@ void RtfReader::closeGroup() {
     const Destination closing = state_.destination;
     if (closing == Destination::FontTable)
         finishFontName();
+    if (stack_.size() == 1) {
+        // The document's group: its last paragraph format is the one the last paragraph gets.
+        stack_.pop_back();
+        return;
+    }
     state_ = stack_.back();
     stack_.pop_back();
     if (closing == Destination::Picture && state_.destination != Destination::Picture)
@@ -696,7 +701,7 @@ void RtfReader::addText(QStringView text) {
             pendingCells_ = 0;
         }
         builder_.setCharFormat(charFormat());
-        builder_.append(text);
+        appendShownText(text);
         break;
     case Destination::FontTable:
         for (const QChar c : text) {
@@ -712,6 +717,31 @@ void RtfReader::addText(QStringView text) {
     default:
         break;
     }
+}
+
+void RtfReader::appendShownText(QStringView text) {
+    // Characters a document cannot hold as text, from \'hh or \uN: line ends become paragraph
+    // ends, the vertical tab Word uses for line breaks a line break, NUL and QTextDocument's
+    // frame markers nothing.
+    const auto special = [](char16_t c) {
+        return c == 0 || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v' || c == 0x2029 ||
+               c == 0xFDD0 || c == 0xFDD1;
+    };
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (!special(c))
+            continue;
+        builder_.append(text.sliced(start, i - start));
+        start = i + 1;
+        if (c == u'\r' || c == u'\n' || c == u'\f' || c == 0x2029) {
+            endParagraph();
+            builder_.setCharFormat(charFormat());
+        } else if (c == u'\v') {
+            builder_.append(QChar::LineSeparator);
+        }
+    }
+    builder_.append(text.sliced(start));
 }
 
 void RtfReader::addPictureHex(QByteArrayView bytes) {
@@ -765,7 +795,8 @@ void RtfReader::finishFontName() {
 void RtfReader::finishPicture() {
     PictureData picture = std::exchange(picture_, PictureData{});
     if (state_.destination != Destination::Text || (state_.chars.flags & HiddenFlag) ||
-        (picture.kind != PictureData::Png && picture.kind != PictureData::Jpeg))
+        (picture.kind != PictureData::Png && picture.kind != PictureData::Jpeg) ||
+        picture.bytes.isEmpty())
         return;
     const QString name = QStringLiteral("rtf-image-%1").arg(++pictureCount_);
     const QImage image = addImageResource(document_, name, picture.bytes);

@@ -109,6 +109,7 @@ private:
     void addUnicode(int value);
     void addText(QStringView text);
     void addCharacter(char16_t character) { addText(QStringView(&character, 1)); }
+    void appendShownText(QStringView text);
     void addPictureHex(QByteArrayView bytes);
     void endParagraph();
     void endRow();

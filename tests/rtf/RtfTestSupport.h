@@ -6,6 +6,7 @@
 
 #include <ostream>
 
+class QObject;
 class QTextDocument;
 
 QT_BEGIN_NAMESPACE
@@ -24,5 +25,9 @@ QString rtfCorpusDir();
 // paragraph end.
 QStringList paragraphs(const QTextDocument& document);
 QStringList loadParagraphs(QByteArrayView bytes);
+
+// One paragraph per character or paragraph format the writer keeps, each holding text with
+// every kind of character the writer treats apart, and an empty last paragraph.
+QTextDocument* formattedDocument(QObject* parent);
 
 } // namespace quill::test
