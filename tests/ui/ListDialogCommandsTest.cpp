@@ -115,15 +115,6 @@ TEST_F(ListDialogCommands, open_readsPairKeepingEditTextAndSecondShowingStartsWi
     EXPECT_TRUE(form->SaveDialog3.fileName.isEmpty());
 }
 
-TEST_F(ListDialogCommands, openSameFileTwice_fillsBothFieldsAlike) {
-    writeBytes(inSub(u"a.log"_s), "s\r\n");
-    dialogs.answerFile(inSub(u"a.log"_s));
-    dialogs.answerFile(inSub(u"a.log"_s));
-    trigger("Open1");
-    EXPECT_EQ(texts(*form->ComboBox1), QStringList{u"s"_s});
-    EXPECT_EQ(texts(*form->ComboBox2), QStringList{u"s"_s});
-}
-
 TEST_F(ListDialogCommands, openWithMissingFirstFile_endsWithoutSecondShowing) {
     dialogs.answerFile(inSub(u"missing.log"_s));
     dialogs.answerFile(inSub(u"missing.log"_s));
