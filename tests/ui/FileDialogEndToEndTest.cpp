@@ -125,11 +125,21 @@ TEST_F(FileDialogEndToEnd, saveWithChosenFilterAndNameWithoutExtension_remembers
     // The typed name gets the first pattern's extension of the stored default.
     EXPECT_EQ(fileBytes(canonical(u"plain.log"_s)), "p1\r\n");
 
-    shown = answer({QString()});
+    // Return on the remembered name replaces the file without a question.
+    form->ComboBox1->addEntry("p2");
+    shown = answer({u""_s});
     trigger("SaveListOtherName1");
     ASSERT_EQ(shown->size(), 1u);
     EXPECT_EQ(shown->at(0).filter, u"Text File (*.txt)"_s);
     EXPECT_EQ(shown->at(0).nameBox, u"plain.log"_s);
+    EXPECT_EQ(fileBytes(canonical(u"plain.log"_s)), "p1\r\np2\r\n");
+}
+
+TEST_F(FileDialogEndToEnd, typedNameOfMissingFile_isAcceptedAndEmptiesPrimaryField) {
+    auto shown = answer({canonical(u"missing.lst"_s)});
+    trigger("OpenList1");
+    EXPECT_EQ(shown->size(), 1u);
+    EXPECT_TRUE(form->ComboBox1->entries().empty()); // and no message box stopped the command
 }
 
 } // namespace
