@@ -142,5 +142,13 @@ TEST_F(FileDialogEndToEnd, typedNameOfMissingFile_isAcceptedAndEmptiesPrimaryFie
     EXPECT_TRUE(form->ComboBox1->entries().empty()); // and no message box stopped the command
 }
 
+TEST_F(FileDialogEndToEnd, notesSavedUnderNameWithoutExtension_getRtf) {
+    auto shown = answer({canonical(u"notes"_s)});
+    trigger("SaveAs1");
+    ASSERT_EQ(shown->size(), 1u);
+    EXPECT_EQ(shown->at(0).name, u"SaveDialog2"_s);
+    EXPECT_TRUE(fileBytes(canonical(u"notes.rtf"_s)).startsWith("{\\rtf1"));
+}
+
 } // namespace
 } // namespace quill::test
