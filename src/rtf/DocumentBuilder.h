@@ -29,8 +29,10 @@ public:
 
 private:
     void flushRun();
+    void setBlockFormat(const QTextBlockFormat& format);
 
     QTextCursor cursor_;
+    QTextBlockFormat blockFormat_; // of the paragraph being filled
     QString run_;
     QTextCharFormat runFormat_;
 };

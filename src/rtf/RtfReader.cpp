@@ -881,8 +881,10 @@ const QTextCharFormat& RtfReader::charFormat() {
     return format_;
 }
 
-QTextBlockFormat RtfReader::blockFormat() const {
+const QTextBlockFormat& RtfReader::blockFormat() {
     const ParagraphStyle& style = state_.paragraph;
+    if (blockFormatValid_ && style == blockStyle_)
+        return blockFormat_;
     QTextBlockFormat format;
     static constexpr Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
                                                    Qt::AlignJustify};
@@ -906,7 +908,10 @@ QTextBlockFormat RtfReader::blockFormat() const {
                                  style.lineSpacing < 0 ? QTextBlockFormat::FixedHeight
                                                        : QTextBlockFormat::MinimumHeight);
     }
-    return format;
+    blockFormat_ = format;
+    blockStyle_ = style;
+    blockFormatValid_ = true;
+    return blockFormat_;
 }
 
 } // namespace quill

@@ -121,7 +121,7 @@ private:
     const CodePage& codePage(int number);
     const CodePage& currentCodePage();
     const QTextCharFormat& charFormat();
-    QTextBlockFormat blockFormat() const;
+    const QTextBlockFormat& blockFormat();
 
     QTextDocument& document_;
     DocumentBuilder builder_;
@@ -163,6 +163,9 @@ private:
     CharStyle formatStyle_;
     QTextCharFormat format_;
     bool formatValid_ = false;
+    ParagraphStyle blockStyle_;
+    QTextBlockFormat blockFormat_;
+    bool blockFormatValid_ = false;
 };
 
 } // namespace quill
