@@ -11,6 +11,11 @@ for target in build/fuzz/fuzz/fuzz_*; do
     name=$(basename "$target")
     corpus="build/fuzz/corpus/$name"
     mkdir -p "$corpus"
+    seeds=()
+    # The rich text reader starts from the corpus of real files beside the repository.
+    if [ "$name" = fuzz_rtf_reader ] && [ -d ../shared/rtf-corpus ]; then
+        seeds=(../shared/rtf-corpus/*/)
+    fi
     echo "fuzzing $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 "$corpus" 2>&1 | tail -n 3
+    "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
 done

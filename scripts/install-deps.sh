@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-dejavu-core
     file librsvg2-bin desktop-file-utils appstream lintian
+    abiword
 )
 missing=()
 for p in "${packages[@]}"; do

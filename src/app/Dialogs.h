@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/FileDialog.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -33,6 +35,18 @@ public:
     // Progress of `total` steps; the window appears only when the work takes a while (about half
     // a second) and goes away with the returned object.
     virtual std::unique_ptr<Progress> startProgress(const QString& caption, qint64 total) = 0;
+    // The open and save file dialogs: `dialog` says which one is shown and what it starts with
+    // (its remembered name and filter entry). The chosen path and filter entry when confirmed,
+    // nothing when cancelled (as every showing is by default). Commands go through
+    // showFileDialog(), which keeps the memory.
+    virtual std::optional<FileChoice> openFileName(const FileDialog& dialog) {
+        Q_UNUSED(dialog);
+        return std::nullopt;
+    }
+    virtual std::optional<FileChoice> saveFileName(const FileDialog& dialog) {
+        Q_UNUSED(dialog);
+        return std::nullopt;
+    }
 };
 
 } // namespace quill

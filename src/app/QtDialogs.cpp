@@ -1,5 +1,6 @@
 #include "app/QtDialogs.h"
 
+#include "app/QtFileDialog.h"
 #include "app/QtProgress.h"
 #include "fields/PromptDialog.h"
 
@@ -7,6 +8,10 @@
 #include <QMessageBox>
 
 namespace quill {
+
+QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
+
+QtDialogs::~QtDialogs() = default;
 
 std::optional<QString> QtDialogs::prompt(const QString& caption, const QString& label,
                                          const QString& text) {
@@ -32,6 +37,21 @@ void QtDialogs::reportFailure(const QString& text, const QString& title) {
 
 std::unique_ptr<Dialogs::Progress> QtDialogs::startProgress(const QString& caption, qint64 total) {
     return std::make_unique<QtProgress>(owner_, caption, total);
+}
+
+QtFileDialog& QtDialogs::fileDialog(const FileDialog& dialog) {
+    std::unique_ptr<QtFileDialog>& shown = fileDialogs_[&dialog];
+    if (!shown || !shown->alive())
+        shown = std::make_unique<QtFileDialog>(dialog, owner_);
+    return *shown;
+}
+
+std::optional<FileChoice> QtDialogs::openFileName(const FileDialog& dialog) {
+    return fileDialog(dialog).exec(dialog);
+}
+
+std::optional<FileChoice> QtDialogs::saveFileName(const FileDialog& dialog) {
+    return fileDialog(dialog).exec(dialog);
 }
 
 } // namespace quill

@@ -91,6 +91,8 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     buildControls();
     buildMenus();
     loadEditorObject();
+    buildFileDialogs();
+    buildNotes();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     autoSize();
     ComboBox1->setFocus();

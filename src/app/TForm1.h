@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileDialog.h"
 #include "app/FormServices.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
@@ -12,8 +13,10 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QPushButton;
 class QStatusBar;
+class QTextEdit;
 
 namespace quill {
 
@@ -71,6 +74,17 @@ public:
     void SaveBoth1Click();
     void SaveActual1Click();
 
+    // List file dialogs (TForm1ListDialogs.cpp)
+    void OpenList1Click();
+    void SaveListOtherName1Click();
+    void Open1Click();
+    void Save1Click();
+
+    // Notes editor (TForm1Notes.cpp)
+    void OpenAs1Click();
+    void SaveAs1Click();
+    void CloseEditor1Click();
+
     // Date and time insertion (TForm1DateTime.cpp)
     void DateTime1Click();
     void imeCodeFormate1Click();
@@ -125,6 +139,16 @@ public:
     // The hidden object container the launcher starts through; from start-up it holds the
     // desktop's text editor.
     ObjectContainer OleContainer1;
+    // The file dialogs, made with the window; each remembers its last confirmed showing.
+    FileDialog OpenDialog1;
+    FileDialog SaveDialog1;
+    FileDialog OpenDialog3;
+    FileDialog SaveDialog3;
+    // The notes pane, hidden at start, its file dialogs and the menu entry that closes it.
+    QTextEdit* RichEdit1 = nullptr;
+    FileDialog OpenDialog2;
+    FileDialog SaveDialog2;
+    QAction* CloseEditor1 = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -134,6 +158,11 @@ private:
     void buildControls();
     void buildMenus();
     void loadEditorObject();
+    void buildFileDialogs();
+    void buildNotes();
+    void loadNotesFile(const QString& path);
+    // Shows one of the file dialogs; the chosen full path, or nothing when cancelled.
+    std::optional<QString> showFileDialog(FileDialog& dialog);
     void activateOnce();
     void autoSize();
     void centreOnScreen();

@@ -63,6 +63,33 @@ public:
         return std::make_unique<Scripted>(*this);
     }
 
+    // File dialogs: queue the next answers; an unscripted showing is cancelled. Each showing is
+    // recorded with what the dialog started with.
+    void answerFile(const QString& path, int filterIndex = 1) {
+        fileAnswers.push_back(FileChoice{path, filterIndex});
+    }
+    void answerFileCancel() { fileAnswers.push_back(std::nullopt); }
+    std::optional<FileChoice> openFileName(const FileDialog& dialog) override {
+        return nextFile(dialog);
+    }
+    std::optional<FileChoice> saveFileName(const FileDialog& dialog) override {
+        return nextFile(dialog);
+    }
+    std::optional<FileChoice> nextFile(const FileDialog& dialog) {
+        fileShowings.push_back({dialog.name, dialog.fileName, dialog.filterIndex});
+        if (fileAnswers.empty())
+            return std::nullopt;
+        const std::optional<FileChoice> reply = fileAnswers.front();
+        fileAnswers.pop_front();
+        return reply;
+    }
+    struct FileShowing {
+        QString dialog, startName;
+        int startFilter;
+    };
+    std::deque<std::optional<FileChoice>> fileAnswers;
+    std::vector<FileShowing> fileShowings;
+
     struct Answer {
         bool ok;
         QString text;

@@ -1,0 +1,74 @@
+// One key typed into the notes pane while it holds 1 MB of text (10,000 paragraphs of 100
+// characters, or 100 of 10,000), cursor in the middle: the key, the new layout of its paragraph
+// and the repaint.
+//
+//   build/dev/bench/bench_notes --benchmark_min_time=2
+#include "app/Dialogs.h"
+#include "app/FormServices.h"
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+using namespace quill;
+
+// Cancels every file dialog: "&Open Notes As...." then just shows the pane.
+class CancellingDialogs : public Dialogs {
+public:
+    std::optional<QString> prompt(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    bool askOkCancel(const QString&, const QString&) override { return false; }
+    void beep() override {}
+    void reportFailure(const QString&, const QString&) override {}
+    std::unique_ptr<Progress> startProgress(const QString&, qint64) override {
+        struct Running : Progress {
+            bool update(qint64) override { return true; }
+        };
+        return std::make_unique<Running>();
+    }
+};
+
+void keyIntoMegabyteOfNotes(benchmark::State& state, int paragraphLength) {
+    CancellingDialogs dialogs;
+    FormServices services;
+    services.dialogs = &dialogs;
+    TForm1 form(services);
+    form.show();
+    form.findChild<QAction*>(QStringLiteral("OpenAs1"))->trigger();
+    QTextEdit& pane = *form.RichEdit1;
+    QString text;
+    const int paragraphs = 1'000'000 / paragraphLength;
+    text.reserve(1'000'000 + paragraphs);
+    for (int i = 0; i < paragraphs; ++i) {
+        for (int word = 0; word < paragraphLength / 10; ++word)
+            text += QString(9, QChar(u'a' + (i + word) % 26)) + u' ';
+        text += u'\n';
+    }
+    pane.setPlainText(text);
+    QTextCursor cursor(pane.document());
+    cursor.setPosition(int(text.size() / 2));
+    pane.setTextCursor(cursor);
+    pane.ensureCursorVisible();
+    pane.setFocus();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        QTest::keyClick(&pane, Qt::Key_X);
+        pane.viewport()->repaint();
+    }
+    state.counters["characters"] = double(pane.document()->characterCount());
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(keyIntoMegabyteOfNotes, shortParagraphs, 100)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(keyIntoMegabyteOfNotes, longParagraphs, 10'000)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,30 @@
+// Any bytes load as notes without crashing or hanging, and what is read is written so that it
+// reads back the same.
+#include "rtf/NotesDocument.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QTextDocument asGiven;
+    quill::loadNotes(bytes, asGiven);
+    // The same bytes as the body of a rich text file, so every input reaches the reader.
+    QTextDocument rich;
+    quill::loadNotes(QByteArray("{\\rtf1 ").append(bytes), rich);
+    QTextDocument reread;
+    quill::loadNotes(quill::saveNotes(rich), reread);
+    if (reread.toRawText() != rich.toRawText())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+class QTextDocument;
+
+namespace quill {
+
+// Fills the document from a notes file's bytes: rich text when the bytes start with "{\rtf"
+// (after an optional UTF-8 byte order mark), plain text otherwise (UTF-8 with or without a
+// byte order mark, UTF-16 with a byte order mark, else Windows-1252). NUL bytes are dropped
+// and CR LF, lone CR and lone LF all end a paragraph. Replaces the whole content; never fails.
+void loadNotes(QByteArrayView bytes, QTextDocument& document);
+
+// The document as rich text (\rtf1\ansi\ansicpg1252 with font and colour tables).
+QByteArray saveNotes(const QTextDocument& document);
+
+// True when the bytes are rich text by the rule above.
+bool isRichText(QByteArrayView bytes);
+
+} // namespace quill

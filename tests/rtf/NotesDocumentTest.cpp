@@ -1,0 +1,105 @@
+// Which files are rich text, how plain text is decoded, and hostile rich text.
+#include "RtfTestSupport.h"
+
+#include "rtf/NotesDocument.h"
+
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+namespace quill {
+namespace {
+
+using test::loadParagraphs;
+
+struct PlainCase {
+    const char* name;
+    QByteArray bytes;
+    QStringList paragraphs;
+};
+
+TEST(NotesDocument, plainText_decodesEncodingsAndLineEnds) {
+    const PlainCase cases[] = {
+        {"UTF-8",
+         "caf\xC3\xA9\n\xE2\x82\xAC",
+         {QStringLiteral("caf\u00e9"), QStringLiteral("\u20ac")}},
+        {"UTF-8 with byte order mark", "\xEF\xBB\xBF\xC3\xA9", {QStringLiteral("\u00e9")}},
+        {"Windows-1252 when not UTF-8",
+         "caf\xE9 \x80\x96",
+         {QStringLiteral("caf\u00e9 \u20ac\u2013")}},
+        {"UTF-16LE with byte order mark",
+         QByteArray("\xFF\xFEh\0\xAC\x20\r\0\n\0x\0", 12),
+         {QStringLiteral("h\u20ac"), QStringLiteral("x")}},
+        {"UTF-16BE with byte order mark",
+         QByteArray("\xFE\xFF\0h\xD8\x3D\xDE\x00", 8),
+         {QStringLiteral("h\U0001F600")}},
+        {"CR LF, lone CR and lone LF alike",
+         "a\r\nb\rc\nd\r\r\ne",
+         {u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u""_qs, u"e"_qs}},
+        {"NUL bytes dropped, nothing else",
+         QByteArray("a\0b\r\0\nc", 7),
+         {u"ab"_qs, u""_qs, u"c"_qs}},
+        {"a CR at the very end ends the paragraph", "a\r", {u"a"_qs}},
+        {"empty file", "", {}},
+        {"rich text only at the very start", " {\\rtf1 x}", {QStringLiteral(" {\\rtf1 x}")}},
+        {"rich text after a UTF-8 byte order mark",
+         "\xEF\xBB\xBF{\\rtf1 x\\par y}",
+         {u"x"_qs, u"y"_qs}},
+        {"NUL bytes and raw line ends in rich text",
+         QByteArray("{\\rtf1 a\0b\r\nc\\\r\nd}", 17),
+         {u"abc"_qs, u"d"_qs}},
+    };
+    for (const PlainCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(loadParagraphs(c.bytes), c.paragraphs);
+    }
+    EXPECT_TRUE(isRichText("\xEF\xBB\xBF{\\rtf"));
+    EXPECT_FALSE(isRichText("{\\RTF1"));
+}
+
+TEST(NotesDocument, load_replacesTheWholeContentAndKeepsUndoSetting) {
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("old\nmore"));
+    loadNotes("{\\rtf1 new}", document);
+    EXPECT_EQ(document.toRawText(), QStringLiteral("new"));
+    EXPECT_TRUE(document.isUndoRedoEnabled());
+    loadNotes("plain", document);
+    EXPECT_EQ(document.toRawText(), QStringLiteral("plain"));
+}
+
+QByteArray repeated(QByteArrayView piece, int times) {
+    QByteArray out;
+    out.reserve(piece.size() * times);
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+TEST(NotesDocument, hostileRichText_givesWhatCanBeRead) {
+    const QByteArray million = repeated("{", 1000000);
+    const PlainCase cases[] = {
+        {"a million nested groups, never closed",
+         "{\\rtf1 Top\\par " + million + "deep",
+         {u"Top"_qs}},
+        {"a million nested groups, closed",
+         "{\\rtf1 Top\\par " + million + "lost" + repeated("}", 1000000) + "Bottom}",
+         {u"Top"_qs, u"Bottom"_qs}},
+        {"\\bin longer than the file", "{\\rtf1 a{\\*\\x\\bin2147483647 }}b}", {u"a"_qs}},
+        {"\\bin with a huge parameter", "{\\rtf1 a\\bin99999999999999999999 x", {u"a"_qs}},
+        {"huge \\uc stops at the group end",
+         "{\\rtf1 {\\uc2147483647\\u233 xyz}b}",
+         {QStringLiteral("\u00e9b")}},
+        {"broken double-byte text", "{\\rtf1\\ansicpg932 a\\'83}", {QStringLiteral("a\ufffd")}},
+        {"unknown code page", "{\\rtf1\\ansicpg424242 \\'e9}", {QStringLiteral("\u00e9")}},
+        {"control word without end", "{\\rtf1 a\\", {u"a"_qs}},
+        {"hex without digits", "{\\rtf1 a\\'", {u"a"_qs}},
+        {"only closing braces", "{\\rtf1 a}}}}}b", {u"a"_qs}},
+    };
+    for (const PlainCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(loadParagraphs(c.bytes), c.paragraphs);
+    }
+}
+
+} // namespace
+} // namespace quill

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+class QObject;
+class QTextDocument;
+
+QT_BEGIN_NAMESPACE
+// Readable failure messages for text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace quill::test {
+
+// The corpus of rich text files from word processors, or an empty string when it is missing.
+QString rtfCorpusDir();
+
+// The paragraphs a reader shows: every block's text, without the empty tail after a final
+// paragraph end.
+QStringList paragraphs(const QTextDocument& document);
+QStringList loadParagraphs(QByteArrayView bytes);
+
+// One paragraph per character or paragraph format the writer keeps, each holding text with
+// every kind of character the writer treats apart, and an empty last paragraph.
+QTextDocument* formattedDocument(QObject* parent);
+
+} // namespace quill::test
