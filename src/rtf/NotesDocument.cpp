@@ -25,8 +25,8 @@ bool isRichText(QByteArrayView bytes) {
 void loadNotes(QByteArrayView bytes, QTextDocument& document) {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
+    document.clear(); // the pictures too
     if (isRichText(bytes)) {
-        document.clear();
         RtfReader(document).read(withoutBom(bytes));
     } else {
         document.setPlainText(decodePlainText(bytes));

@@ -1,5 +1,7 @@
 #include "rtf/RtfKeyword.h"
 
+#include <QChar>
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -175,6 +177,45 @@ RtfKeyword rtfKeyword(std::string_view word) {
     const auto found = std::ranges::lower_bound(keywords, word, {},
                                                 &std::pair<std::string_view, RtfKeyword>::first);
     return found != std::end(keywords) && found->first == word ? found->second : Unknown;
+}
+
+char16_t rtfCharacter(RtfKeyword keyword) {
+    switch (keyword) {
+    case Line:
+        return QChar::LineSeparator;
+    case Tab:
+        return u'\t';
+    case EmDash:
+        return u'\u2014';
+    case EnDash:
+        return u'\u2013';
+    case Bullet:
+        return u'\u2022';
+    case LeftQuote:
+        return u'\u2018';
+    case RightQuote:
+        return u'\u2019';
+    case LeftDoubleQuote:
+        return u'\u201C';
+    case RightDoubleQuote:
+        return u'\u201D';
+    case EmSpace:
+        return u'\u2003';
+    case EnSpace:
+        return u'\u2002';
+    case QuarterSpace:
+        return u'\u2005';
+    case LtrMark:
+        return u'\u200E';
+    case RtlMark:
+        return u'\u200F';
+    case ZeroWidthJoiner:
+        return u'\u200D';
+    case ZeroWidthNonJoiner:
+        return u'\u200C';
+    default:
+        return 0;
+    }
 }
 
 bool isKnownStarredDestination(RtfKeyword keyword) {

@@ -101,6 +101,9 @@ enum class RtfKeyword : std::uint8_t {
 
 RtfKeyword rtfKeyword(std::string_view word);
 
+// The character a keyword stands for (\line, \tab, \emdash, ...), or 0.
+char16_t rtfCharacter(RtfKeyword keyword);
+
 // Whether "{\*\word" is still read: destinations this reader understands.
 bool isKnownStarredDestination(RtfKeyword keyword);
 

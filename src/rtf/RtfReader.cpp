@@ -1,8 +1,7 @@
 #include "rtf/RtfReader.h"
 
-#include "rtf/RtfImages.h"
+#include "rtf/HyperlinkTarget.h"
 
-#include <QImage>
 #include <QTextDocument>
 #include <QTextImageFormat>
 
@@ -15,7 +14,6 @@ namespace {
 
 constexpr int maxTwips = 31680; // 22 inches, the largest page Word accepts
 constexpr int maxHalfPoints = 3276;
-constexpr double twipsPerPixel = 15.0; // 96 pixels per inch
 
 bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -42,49 +40,6 @@ bool isSpecial(char c) {
 
 int clampTwips(int value) {
     return std::clamp(value, -maxTwips, maxTwips);
-}
-
-// The link target of a HYPERLINK field instruction: the first argument that is not a switch,
-// "\l" arguments as a fragment. Backslashes inside quotes escape the next character.
-QString hyperlinkTarget(const QString& instruction) {
-    const QString trimmed = instruction.trimmed();
-    if (!trimmed.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
-        return {};
-    QString target;
-    bool fragment = false;
-    qsizetype i = 9;
-    while (i < trimmed.size()) {
-        const QChar c = trimmed[i];
-        if (c.isSpace()) {
-            ++i;
-            continue;
-        }
-        QString argument;
-        if (c == u'"') {
-            ++i;
-            while (i < trimmed.size() && trimmed[i] != u'"') {
-                if (trimmed[i] == u'\\' && i + 1 < trimmed.size())
-                    ++i;
-                argument += trimmed[i++];
-            }
-            ++i;
-        } else {
-            while (i < trimmed.size() && !trimmed[i].isSpace())
-                argument += trimmed[i++];
-            if (argument == QLatin1String("\\l")) {
-                fragment = true;
-                continue;
-            }
-            if (argument.startsWith(u'\\')) // another switch, perhaps with an argument
-                continue;
-        }
-        if (fragment)
-            target += u'#' + argument;
-        else if (target.isEmpty())
-            target = argument;
-        fragment = false;
-    }
-    return target;
 }
 
 } // namespace
@@ -114,7 +69,7 @@ void RtfReader::read(QByteArrayView bytes) {
     }
     flushBytes();
     flushPendingSurrogate();
-    builder_.finish(blockFormat());
+    builder_.finish(tables_.blockFormat(state_.paragraph));
 }
 
 bool RtfReader::skipping() const {
@@ -150,7 +105,7 @@ void RtfReader::closeGroup() {
         return; // a stray closing brace
     const Destination closing = state_.destination;
     if (closing == Destination::FontTable)
-        finishFontName();
+        tables_.finishFontName();
     if (stack_.size() == 1) {
         // The document's group: its last paragraph format is the one the last paragraph gets.
         stack_.pop_back();
@@ -291,8 +246,7 @@ void RtfReader::binary(bool hasParameter, int parameter) {
     if (skipping() || consumeSkippedCharacter())
         return;
     if (state_.destination == Destination::Picture) {
-        picture_.bytes += bytes;
-        picture_.highNibble = -1;
+        picture_.addBinary(bytes);
     }
 }
 
@@ -338,28 +292,22 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     case UnicodeVersion:
         break;
     case Ansi:
-        documentCodePage_ = 1252;
-        cachedFont_ = -2;
+        tables_.setDocumentCodePage(1252);
         break;
     case Mac:
-        documentCodePage_ = 10000;
-        cachedFont_ = -2;
+        tables_.setDocumentCodePage(10000);
         break;
     case Pc:
-        documentCodePage_ = 437;
-        cachedFont_ = -2;
+        tables_.setDocumentCodePage(437);
         break;
     case Pca:
-        documentCodePage_ = 850;
-        cachedFont_ = -2;
+        tables_.setDocumentCodePage(850);
         break;
     case AnsiCodePage:
-        documentCodePage_ = codePage(hasParameter ? parameter : 1252).number();
-        cachedFont_ = -2;
+        tables_.setDocumentCodePage(hasParameter ? parameter : 1252);
         break;
     case DefaultFont:
-        defaultFont_ = parameter;
-        cachedFont_ = -2;
+        tables_.setDefaultFont(parameter);
         break;
     case UnicodeSkip:
         state_.unicodeSkip = std::max(parameter, 0);
@@ -375,70 +323,62 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
         break;
     case ColorTable:
         state_.destination = Destination::ColorTable;
-        colors_.clear();
-        red_ = green_ = blue_ = -1;
+        tables_.startColorTable();
         break;
     case Font:
         if (destination == Destination::FontTable) {
-            finishFontName();
-            fontBeingDefined_ = parameter;
-            fonts_[parameter] = FontEntry{};
-            cachedFont_ = -2;
+            tables_.defineFont(parameter);
         }
         chars.font = parameter;
         break;
     case FontCharset:
-        if (destination == Destination::FontTable && fonts_.contains(fontBeingDefined_)) {
-            fonts_[fontBeingDefined_].charset = parameter;
-            cachedFont_ = -2;
-        }
+        if (destination == Destination::FontTable)
+            tables_.setFontCharset(parameter);
         break;
     case FontCodePage:
-        if (destination == Destination::FontTable && fonts_.contains(fontBeingDefined_)) {
-            fonts_[fontBeingDefined_].codePage = parameter;
-            cachedFont_ = -2;
-        }
+        if (destination == Destination::FontTable)
+            tables_.setFontCodePage(parameter);
         break;
     case Red:
-        red_ = std::clamp(parameter, 0, 255);
+        tables_.setRed(parameter);
         break;
     case Green:
-        green_ = std::clamp(parameter, 0, 255);
+        tables_.setGreen(parameter);
         break;
     case Blue:
-        blue_ = std::clamp(parameter, 0, 255);
+        tables_.setBlue(parameter);
         break;
     case Plain:
         chars = CharStyle{};
         break;
     case Bold:
-        setFlag(BoldFlag, on);
+        setFlag(CharStyle::Bold, on);
         break;
     case Italic:
-        setFlag(ItalicFlag, on);
+        setFlag(CharStyle::Italic, on);
         break;
     case Underline:
-        setFlag(UnderlineFlag, on);
+        setFlag(CharStyle::Underline, on);
         break;
     case UnderlineNone:
-        setFlag(UnderlineFlag, false);
+        setFlag(CharStyle::Underline, false);
         break;
     case Strike:
-        setFlag(StrikeFlag, on);
+        setFlag(CharStyle::Strike, on);
         break;
     case Superscript:
-        setFlag(SubscriptFlag, false);
-        setFlag(SuperscriptFlag, on);
+        setFlag(CharStyle::Subscript, false);
+        setFlag(CharStyle::Superscript, on);
         break;
     case Subscript:
-        setFlag(SuperscriptFlag, false);
-        setFlag(SubscriptFlag, on);
+        setFlag(CharStyle::Superscript, false);
+        setFlag(CharStyle::Subscript, on);
         break;
     case NoSuperSub:
-        setFlag(SuperscriptFlag | SubscriptFlag, false);
+        setFlag(CharStyle::Superscript | CharStyle::Subscript, false);
         break;
     case Hidden:
-        setFlag(HiddenFlag, on);
+        setFlag(CharStyle::Hidden, on);
         break;
     case FontSize:
         chars.halfPoints = hasParameter && parameter > 0 ? std::min(parameter, maxHalfPoints) : 0;
@@ -491,54 +431,6 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     case Par:
         endParagraph();
         break;
-    case Line:
-        addCharacter(QChar::LineSeparator);
-        break;
-    case Tab:
-        addCharacter(u'\t');
-        break;
-    case EmDash:
-        addCharacter(u'\u2014');
-        break;
-    case EnDash:
-        addCharacter(u'\u2013');
-        break;
-    case Bullet:
-        addCharacter(u'\u2022');
-        break;
-    case LeftQuote:
-        addCharacter(u'\u2018');
-        break;
-    case RightQuote:
-        addCharacter(u'\u2019');
-        break;
-    case LeftDoubleQuote:
-        addCharacter(u'\u201C');
-        break;
-    case RightDoubleQuote:
-        addCharacter(u'\u201D');
-        break;
-    case EmSpace:
-        addCharacter(u'\u2003');
-        break;
-    case EnSpace:
-        addCharacter(u'\u2002');
-        break;
-    case QuarterSpace:
-        addCharacter(u'\u2005');
-        break;
-    case LtrMark:
-        addCharacter(u'\u200E');
-        break;
-    case RtlMark:
-        addCharacter(u'\u200F');
-        break;
-    case ZeroWidthJoiner:
-        addCharacter(u'\u200D');
-        break;
-    case ZeroWidthNonJoiner:
-        addCharacter(u'\u200C');
-        break;
     case Cell:
         if (destination == Destination::Text) {
             pendingSeparator_ = Separator::Cell;
@@ -556,32 +448,21 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
         break;
     case Picture:
         state_.destination = Destination::Picture;
-        picture_ = PictureData{};
-        picture_.kind = PictureData::Other;
+        picture_ = RtfPicture{};
         break;
     case PngBlip:
-        picture_.kind = PictureData::Png;
+        picture_.setKind(RtfPicture::Kind::Png);
         break;
     case JpegBlip:
-        picture_.kind = PictureData::Jpeg;
+        picture_.setKind(RtfPicture::Kind::Jpeg);
         break;
     case PictureWidth:
-        picture_.width = parameter;
-        break;
     case PictureHeight:
-        picture_.height = parameter;
-        break;
     case PictureGoalWidth:
-        picture_.goalWidth = parameter;
-        break;
     case PictureGoalHeight:
-        picture_.goalHeight = parameter;
-        break;
     case PictureScaleX:
-        picture_.scaleX = parameter;
-        break;
     case PictureScaleY:
-        picture_.scaleY = parameter;
+        picture_.setSize(keyword, parameter);
         break;
     case Binary: // handled before
         break;
@@ -595,6 +476,10 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     case SkippedDestination:
         state_.destination = Destination::Skip;
         break;
+    default:
+        if (const char16_t character = rtfCharacter(keyword))
+            addCharacter(character);
+        break;
     }
 }
 
@@ -603,28 +488,19 @@ void RtfReader::startFieldResult() {
     fieldInstruction_.clear();
     if (target.isEmpty())
         return;
-    state_.chars.link = int(links_.size());
-    links_.append(target);
+    state_.chars.link = tables_.addLink(target);
 }
 
 void RtfReader::addBytes(QByteArrayView bytes) {
     if (state_.destination == Destination::Picture) {
-        addPictureHex(bytes);
+        picture_.addHex(bytes);
         return;
     }
     if (state_.destination == Destination::ColorTable) {
-        for (const char c : bytes) {
-            if (c != ';')
-                continue;
-            colors_.append(
-                red_ < 0 && green_ < 0 && blue_ < 0
-                    ? QColor()
-                    : QColor(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0)));
-            red_ = green_ = blue_ = -1;
-        }
+        tables_.addColorTableText(bytes);
         return;
     }
-    const CodePage& page = currentCodePage();
+    const CodePage& page = tables_.codePageOfFont(state_.chars.font);
     if (page.isMultiByte()) {
         if (pendingPage_ != &page)
             flushBytes();
@@ -686,12 +562,12 @@ void RtfReader::addText(QStringView text) {
         flushPendingSurrogate();
     switch (state_.destination) {
     case Destination::Text:
-        if (state_.chars.flags & HiddenFlag)
+        if (state_.chars.flags & CharStyle::Hidden)
             return;
         if (pendingSeparator_ != Separator::None) {
             const bool cells = pendingSeparator_ == Separator::Cell;
             pendingSeparator_ = Separator::None;
-            builder_.setCharFormat(charFormat());
+            builder_.setCharFormat(tables_.charFormat(state_.chars));
             if (cells) {
                 for (; pendingCells_ > 0; --pendingCells_)
                     builder_.append(u'\t');
@@ -700,16 +576,11 @@ void RtfReader::addText(QStringView text) {
             }
             pendingCells_ = 0;
         }
-        builder_.setCharFormat(charFormat());
+        builder_.setCharFormat(tables_.charFormat(state_.chars));
         appendShownText(text);
         break;
     case Destination::FontTable:
-        for (const QChar c : text) {
-            if (c == u';')
-                finishFontName();
-            else
-                fontName_ += c;
-        }
+        tables_.addFontName(text);
         break;
     case Destination::FieldInstruction:
         fieldInstruction_ += text;
@@ -736,26 +607,12 @@ void RtfReader::appendShownText(QStringView text) {
         start = i + 1;
         if (c == u'\r' || c == u'\n' || c == u'\f' || c == 0x2029) {
             endParagraph();
-            builder_.setCharFormat(charFormat());
+            builder_.setCharFormat(tables_.charFormat(state_.chars));
         } else if (c == u'\v') {
             builder_.append(QChar::LineSeparator);
         }
     }
     builder_.append(text.sliced(start));
-}
-
-void RtfReader::addPictureHex(QByteArrayView bytes) {
-    for (const char c : bytes) {
-        const int value = hexValue(c);
-        if (value < 0)
-            continue;
-        if (picture_.highNibble < 0) {
-            picture_.highNibble = value;
-        } else {
-            picture_.bytes += char(picture_.highNibble * 16 + value);
-            picture_.highNibble = -1;
-        }
-    }
 }
 
 void RtfReader::endParagraph() {
@@ -770,7 +627,7 @@ void RtfReader::endParagraph() {
     }
     pendingSeparator_ = Separator::None;
     pendingCells_ = 0;
-    builder_.endParagraph(blockFormat());
+    builder_.endParagraph(tables_.blockFormat(state_.paragraph));
 }
 
 void RtfReader::endRow() {
@@ -779,139 +636,20 @@ void RtfReader::endRow() {
     flushPendingSurrogate();
     pendingSeparator_ = Separator::None;
     pendingCells_ = 0;
-    builder_.endParagraph(blockFormat());
-}
-
-void RtfReader::finishFontName() {
-    if (fontBeingDefined_ < 0)
-        return;
-    const auto found = fonts_.find(fontBeingDefined_);
-    if (found != fonts_.end() && found->name.isEmpty())
-        found->name = fontName_.trimmed();
-    fontName_.clear();
-    fontBeingDefined_ = -1;
+    builder_.endParagraph(tables_.blockFormat(state_.paragraph));
 }
 
 void RtfReader::finishPicture() {
-    PictureData picture = std::exchange(picture_, PictureData{});
-    if (state_.destination != Destination::Text || (state_.chars.flags & HiddenFlag) ||
-        (picture.kind != PictureData::Png && picture.kind != PictureData::Jpeg) ||
-        picture.bytes.isEmpty())
+    const RtfPicture picture = std::exchange(picture_, RtfPicture{});
+    if (state_.destination != Destination::Text || (state_.chars.flags & CharStyle::Hidden) ||
+        !picture.isShown())
         return;
-    const QString name = QStringLiteral("rtf-image-%1").arg(++pictureCount_);
-    const QImage image = addImageResource(document_, name, picture.bytes);
-    // Sizes: the goal in twips, else the picture's own pixels, scaled in per cent.
-    const auto extent = [](int goal, int pixels, int fallback, int scale) {
-        double size = goal > 0 ? goal / twipsPerPixel : pixels > 0 ? pixels : fallback;
-        if (scale > 0 && scale <= 10000)
-            size = size * scale / 100.0;
-        return std::clamp(size, 1.0, 10000.0);
-    };
-    QTextImageFormat format;
-    format.merge(charFormat());
-    format.setName(name);
-    format.setWidth(extent(picture.goalWidth, picture.width, image.width(), picture.scaleX));
-    format.setHeight(extent(picture.goalHeight, picture.height, image.height(), picture.scaleY));
+    QTextImageFormat format =
+        picture.addTo(document_, QStringLiteral("rtf-image-%1").arg(++pictureCount_));
+    format.merge(tables_.charFormat(state_.chars));
     if (pendingSeparator_ != Separator::None)
         addText(QStringView()); // puts the pending cell or line separator before the image
     builder_.insertImage(format);
-}
-
-const CodePage& RtfReader::codePage(int number) {
-    auto found = codePages_.find(number);
-    if (found == codePages_.end())
-        found = codePages_.emplace(number, std::make_unique<CodePage>(number)).first;
-    return *found->second;
-}
-
-const CodePage& RtfReader::currentCodePage() {
-    const int font = state_.chars.font >= 0 ? state_.chars.font : defaultFont_;
-    if (font == cachedFont_ && cachedPage_)
-        return *cachedPage_;
-    int number = documentCodePage_;
-    const auto found = fonts_.constFind(font);
-    if (found != fonts_.constEnd()) {
-        if (found->codePage > 0)
-            number = found->codePage;
-        else if (const int fromCharset = CodePage::forCharset(found->charset); fromCharset > 0)
-            number = fromCharset;
-    }
-    cachedFont_ = font;
-    cachedPage_ = &codePage(number);
-    return *cachedPage_;
-}
-
-const QTextCharFormat& RtfReader::charFormat() {
-    const CharStyle& style = state_.chars;
-    if (formatValid_ && style == formatStyle_)
-        return format_;
-    QTextCharFormat format;
-    if (style.font >= 0) {
-        const auto found = fonts_.constFind(style.font);
-        if (found != fonts_.constEnd() && !found->name.isEmpty())
-            format.setFontFamilies(QStringList{found->name});
-    }
-    if (style.halfPoints > 0)
-        format.setFontPointSize(style.halfPoints / 2.0);
-    if (style.flags & BoldFlag)
-        format.setFontWeight(QFont::Bold);
-    if (style.flags & ItalicFlag)
-        format.setFontItalic(true);
-    if (style.flags & UnderlineFlag)
-        format.setFontUnderline(true);
-    if (style.flags & StrikeFlag)
-        format.setFontStrikeOut(true);
-    if (style.flags & SuperscriptFlag)
-        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-    else if (style.flags & SubscriptFlag)
-        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-    if (style.foreground > 0 && style.foreground < colors_.size() &&
-        colors_[style.foreground].isValid())
-        format.setForeground(colors_[style.foreground]);
-    if (style.background > 0 && style.background < colors_.size() &&
-        colors_[style.background].isValid())
-        format.setBackground(colors_[style.background]);
-    if (style.link >= 0) {
-        format.setAnchor(true);
-        format.setAnchorHref(links_[style.link]);
-    }
-    format_ = format;
-    formatStyle_ = style;
-    formatValid_ = true;
-    return format_;
-}
-
-const QTextBlockFormat& RtfReader::blockFormat() {
-    const ParagraphStyle& style = state_.paragraph;
-    if (blockFormatValid_ && style == blockStyle_)
-        return blockFormat_;
-    QTextBlockFormat format;
-    static constexpr Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
-                                                   Qt::AlignJustify};
-    format.setAlignment(alignments[style.alignment]);
-    if (style.leftIndent != 0)
-        format.setLeftMargin(style.leftIndent / twipsPerPixel);
-    if (style.rightIndent != 0)
-        format.setRightMargin(style.rightIndent / twipsPerPixel);
-    if (style.firstIndent != 0)
-        format.setTextIndent(style.firstIndent / twipsPerPixel);
-    if (style.spaceBefore != 0)
-        format.setTopMargin(style.spaceBefore / twipsPerPixel);
-    if (style.spaceAfter != 0)
-        format.setBottomMargin(style.spaceAfter / twipsPerPixel);
-    if (style.lineSpacing != 0) {
-        if (style.lineMultiple)
-            format.setLineHeight(std::abs(style.lineSpacing) * 100.0 / 240.0,
-                                 QTextBlockFormat::ProportionalHeight);
-        else
-            format.setLineHeight(std::abs(style.lineSpacing) / twipsPerPixel,
-                                 style.lineSpacing < 0 ? QTextBlockFormat::FixedHeight
-                                                       : QTextBlockFormat::MinimumHeight);
-    }
-    blockFormat_ = format;
-    blockStyle_ = style;
-    blockFormatValid_ = true;
-    return blockFormat_;
 }
 
 } // namespace quill

@@ -1,19 +1,16 @@
 #pragma once
 
-#include "rtf/CodePage.h"
 #include "rtf/DocumentBuilder.h"
 #include "rtf/RtfKeyword.h"
+#include "rtf/RtfPicture.h"
+#include "rtf/RtfStyle.h"
+#include "rtf/RtfTables.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QColor>
-#include <QHash>
-#include <QList>
 #include <QString>
 
 #include <cstdint>
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 class QTextDocument;
@@ -43,53 +40,11 @@ private:
         FieldInstruction,
         Picture,
     };
-    enum CharFlag : std::uint16_t {
-        BoldFlag = 1,
-        ItalicFlag = 2,
-        UnderlineFlag = 4,
-        StrikeFlag = 8,
-        SuperscriptFlag = 16,
-        SubscriptFlag = 32,
-        HiddenFlag = 64,
-    };
-    struct CharStyle {
-        int font = -1;      // -1: the default font, no family of its own
-        int halfPoints = 0; // 0: no size of its own
-        int foreground = 0; // colour table index, 0: automatic
-        int background = 0;
-        int link = -1; // index into links_
-        std::uint16_t flags = 0;
-        bool operator==(const CharStyle&) const = default;
-    };
-    struct ParagraphStyle {
-        int alignment = 0;  // 0 left, 1 centre, 2 right, 3 justified
-        int leftIndent = 0; // twips, as all lengths here
-        int rightIndent = 0;
-        int firstIndent = 0;
-        int spaceBefore = 0;
-        int spaceAfter = 0;
-        int lineSpacing = 0;
-        bool lineMultiple = false;
-        bool inTable = false;
-        bool operator==(const ParagraphStyle&) const = default;
-    };
     struct GroupState {
         CharStyle chars;
         ParagraphStyle paragraph;
         int unicodeSkip = 1;
         Destination destination = Destination::Text;
-    };
-    struct FontEntry {
-        QString name;
-        int charset = -1;
-        int codePage = -1;
-    };
-    struct PictureData {
-        enum Kind : std::uint8_t { None, Png, Jpeg, Other } kind = None;
-        QByteArray bytes;
-        int highNibble = -1;
-        int width = 0, height = 0, goalWidth = 0, goalHeight = 0;
-        int scaleX = 100, scaleY = 100;
     };
     enum class Separator : std::uint8_t { None, Line, Cell };
 
@@ -110,18 +65,11 @@ private:
     void addText(QStringView text);
     void addCharacter(char16_t character) { addText(QStringView(&character, 1)); }
     void appendShownText(QStringView text);
-    void addPictureHex(QByteArrayView bytes);
     void endParagraph();
     void endRow();
-    void finishFontName();
     void finishPicture();
     void startFieldResult();
     void flushPendingSurrogate();
-
-    const CodePage& codePage(int number);
-    const CodePage& currentCodePage();
-    const QTextCharFormat& charFormat();
-    const QTextBlockFormat& blockFormat();
 
     QTextDocument& document_;
     DocumentBuilder builder_;
@@ -137,17 +85,7 @@ private:
     bool ignoreNextWord_ = false; // "\*" in the middle of a group
     int skipCount_ = 0;           // fallback characters still to skip after \uN
 
-    int documentCodePage_ = 1252;
-    int defaultFont_ = -1;
-    std::unordered_map<int, std::unique_ptr<CodePage>> codePages_;
-    const CodePage* cachedPage_ = nullptr;
-    int cachedFont_ = -2;
-
-    QHash<int, FontEntry> fonts_;
-    int fontBeingDefined_ = -1;
-    QString fontName_;
-    QList<QColor> colors_;
-    int red_ = -1, green_ = -1, blue_ = -1;
+    RtfTables tables_;
 
     QByteArray pendingBytes_; // multi-byte text waiting for its trail bytes
     const CodePage* pendingPage_ = nullptr;
@@ -156,16 +94,8 @@ private:
     int pendingCells_ = 0;
 
     QString fieldInstruction_;
-    QStringList links_;
-    PictureData picture_;
+    RtfPicture picture_;
     int pictureCount_ = 0;
-
-    CharStyle formatStyle_;
-    QTextCharFormat format_;
-    bool formatValid_ = false;
-    ParagraphStyle blockStyle_;
-    QTextBlockFormat blockFormat_;
-    bool blockFormatValid_ = false;
 };
 
 } // namespace quill
