@@ -149,6 +149,27 @@ TEST_F(ListingCommands, cancel_clearsBothFieldsAndLoadsHeldListing) {
     EXPECT_TRUE(dialogs.failures.empty());
 }
 
+TEST_F(ListingCommands, firstListingReadOnDemand_makesStartFolderTheWorkingDirectory) {
+    writeBytes(path(u"start.txt"_s), "");
+    // The directory listing moves the working directory away first; then a cancelled or empty
+    // answer reads the file listing from the start folder, where "files.log" lands.
+    for (const bool cancel : {true, false}) {
+        makeForm();
+        trigger("DirectoryList1");
+        ASSERT_EQ(workingDirectory(), tree.path("root"));
+        if (cancel)
+            dialogs.answerCancel();
+        else
+            dialogs.answerOk(QString());
+        trigger("Any1");
+        EXPECT_EQ(workingDirectory(), start) << cancel;
+        EXPECT_EQ(file(u"files.log"_s), "start.txt\r\n") << cancel;
+        EXPECT_TRUE(listing("root", "files.log").isNull()) << cancel;
+        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        ASSERT_TRUE(QFile::remove(path(u"files.log"_s)));
+    }
+}
+
 TEST_F(ListingCommands, rootAndWindowsFiles_changeOnlyPrimaryEntries) {
     tree.file("root/B.txt");
     tree.file("root/a.txt");
