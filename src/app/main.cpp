@@ -1,3 +1,4 @@
+#include "app/FontSubstitutions.h"
 #include "app/FormServices.h"
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     // A save past the file size limit must fail with a message, not kill the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    quill::installFontSubstitutions();
     quill::QtDialogs dialogs;
     quill::FormServices services;
     services.dialogs = &dialogs;
