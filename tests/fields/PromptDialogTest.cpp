@@ -106,6 +106,8 @@ TEST(PromptDialog, enterPressesTheFocusedButton) {
     for (const auto& row : rows) {
         QString focused;
         PromptDriver driver([&](PromptDialog* dialog) {
+            // Keys go where the focus is, so the prompt must have it.
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
             QTest::keyClicks(editOf(dialog), u"typed"_s);
             for (int i = 0; i < row.tabs; ++i)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
