@@ -11,6 +11,7 @@ packages=(
     fonts-dejavu-core
     file librsvg2-bin desktop-file-utils appstream lintian
     abiword
+    fonts-comic-neue fonts-liberation2
 )
 missing=()
 for p in "${packages[@]}"; do

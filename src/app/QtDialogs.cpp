@@ -21,6 +21,8 @@ std::optional<QString> QtDialogs::prompt(const QString& caption, const QString& 
 bool QtDialogs::askOkCancel(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
                     owner_);
+    // Texts hold folder names and the like: "<b>" is shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
@@ -32,6 +34,7 @@ void QtDialogs::beep() {
 
 void QtDialogs::reportFailure(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner_);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -180,6 +180,9 @@ void TForm1::runCommand(Handler handler) {
         reportFailure(u"Out of memory"_s);
     } catch (const std::exception& error) {
         reportFailure(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        // Nothing may cross the event loop: it would end the program.
+        reportFailure(u"Unexpected failure"_s);
     }
 }
 

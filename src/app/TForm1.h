@@ -33,7 +33,9 @@ public:
     explicit TForm1(FormServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Runs one command; a failure it raises goes to the failure report.
+    // Runs one command; a failure it raises goes to the failure report: a Failure with its
+    // message, running out of memory as "Out of memory", any other exception with its text or,
+    // without one, "Unexpected failure". The window goes on either way.
     void runCommand(Handler handler);
     // The text and title the failure report shows for a message.
     void reportFailure(const QString& message);

@@ -29,14 +29,15 @@ std::optional<QByteArray> askDirectory(Dialogs& dialogs) {
     return storedBytes(*answer);
 }
 
-// Writes the listing file and loads the primary field's entries from it. A listing file that
-// cannot be opened again is passed over silently; the edit text and the secondary field stay.
+// Writes the listing file and loads the primary field's entries from it, from the cache folder
+// when the listed folder refused it. A listing file that cannot be opened again is passed over
+// silently; the edit text and the secondary field stay.
 template <class Listing>
 void listInto(FieldCombo& field, Listing& listing, const std::optional<QByteArray>& path,
-              const QString& fileName) {
-    writeListingFile(listing, path, fileName);
+              const QString& fileName, const QByteArray& cacheFolder) {
+    const QString written = writeListingFile(listing, path, fileName, cacheFolder);
     try {
-        field.replaceAllEntries(readListFile(fileName));
+        field.replaceAllEntries(readListFile(written));
     } catch (const OpenFailure&) {
     }
 }
@@ -53,36 +54,40 @@ void showBusy(bool busy) {
 void TForm1::DirectoryList1Click() {
     Exit1Click();
     listInto(*ComboBox1, DirectoryListBox1, services_.folders.root,
-             listingFile(DirectoryListFileName));
+             listingFile(DirectoryListFileName), services_.folders.listingCache);
 }
 
 void TForm1::ProgramFilesList1Click() {
     Exit1Click();
     listInto(*ComboBox1, DirectoryListBox1, services_.folders.programFiles,
-             listingFile(DirectoryListFileName));
+             listingFile(DirectoryListFileName), services_.folders.listingCache);
 }
 
 void TForm1::ChooseaDirectory1Click() {
     Exit1Click();
     const std::optional<QByteArray> answer = askDirectory(*services_.dialogs);
-    listInto(*ComboBox1, DirectoryListBox1, answer, listingFile(DirectoryListFileName));
+    listInto(*ComboBox1, DirectoryListBox1, answer, listingFile(DirectoryListFileName),
+             services_.folders.listingCache);
 }
 
 void TForm1::Root1Click() {
     FileListBox1.setBusyHandler(showBusy);
-    listInto(*ComboBox1, FileListBox1, services_.folders.root, listingFile(FileListFileName));
+    listInto(*ComboBox1, FileListBox1, services_.folders.root, listingFile(FileListFileName),
+             services_.folders.listingCache);
 }
 
 void TForm1::Windows1Click() {
     FileListBox1.setBusyHandler(showBusy);
-    listInto(*ComboBox1, FileListBox1, services_.folders.windows, listingFile(FileListFileName));
+    listInto(*ComboBox1, FileListBox1, services_.folders.windows, listingFile(FileListFileName),
+             services_.folders.listingCache);
 }
 
 void TForm1::Any1Click() {
     Exit1Click();
     const std::optional<QByteArray> answer = askDirectory(*services_.dialogs);
     FileListBox1.setBusyHandler(showBusy);
-    listInto(*ComboBox1, FileListBox1, answer, listingFile(FileListFileName));
+    listInto(*ComboBox1, FileListBox1, answer, listingFile(FileListFileName),
+             services_.folders.listingCache);
 }
 
 } // namespace quill

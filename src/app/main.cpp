@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/FontSubstitutions.h"
 #include "app/FormServices.h"
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
         quill::prepareStart(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
     if (!start.openWindow)
         return quill::reportStart(start);
+    quill::installFontSubstitutions();
     quill::QtDialogs dialogs;
     quill::FormServices services;
     services.dialogs = &dialogs;

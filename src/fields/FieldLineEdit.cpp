@@ -83,6 +83,13 @@ void FieldLineEdit::focusOutEvent(QFocusEvent* event) {
     // The edit line drops its highlight when it loses the focus; keep what the user left.
     kept_ = liveSelection();
     FlagScope scope(leaving_);
+    if (event->reason() == Qt::MenuBarFocusReason) {
+        // The menu bar takes the focus only while the user goes through the menus from the
+        // keyboard, and gives it back: keep the highlight and caret, as an opened menu does.
+        QFocusEvent throughMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+        QLineEdit::focusOutEvent(&throughMenu);
+        return;
+    }
     QLineEdit::focusOutEvent(event);
 }
 

@@ -51,9 +51,10 @@ PromptDialog::PromptDialog(const QString& caption, const QString& label, const Q
     const int buttonTop = edit_->geometry().bottom() + 1 + 15;
     ok->setGeometry(units.x(38), buttonTop, units.x(50), units.y(14));
     cancel->setGeometry(units.x(92), buttonTop, units.x(50), units.y(14));
+    // Enter presses the button that has the focus; from the edit line it presses OK.
+    ok->setAutoDefault(true);
+    cancel->setAutoDefault(true);
     ok->setDefault(true);
-    ok->setAutoDefault(false);
-    cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     // QDialog already rejects on Esc and on the close box.
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

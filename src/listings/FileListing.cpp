@@ -91,6 +91,8 @@ qsizetype FileListing::findLine(QByteArrayView name) const {
 }
 
 void FileListing::read() {
+    // A reading makes the listing's folder the working directory, the first one on demand too.
+    changeWorkingDirectory(directory_);
     lines_ = linesOf(directory_, pattern_, order_, busy_);
     caseSensitive_ = volumeIsCaseSensitive(directory_);
     selected_ = -1;

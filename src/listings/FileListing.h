@@ -37,7 +37,8 @@ public:
     // the listing and the working directory are as before.
     void pointAt(QByteArrayView path);
 
-    // The lines, reading the folder first when that has not happened yet. Throws IoFailure.
+    // The lines, reading the folder first when that has not happened yet; that reading makes
+    // the folder the working directory. Throws IoFailure.
     const EntryList& lines();
 
     // The sorted lines of a folder's files that match one of the ";"-separated patterns;

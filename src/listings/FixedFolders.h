@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listings/ListingCache.h"
+
 #include <QByteArray>
 
 namespace quill {
@@ -10,6 +12,8 @@ struct FixedFolders {
     QByteArray root = QByteArrayLiteral("/");
     QByteArray programFiles = QByteArrayLiteral("/opt");
     QByteArray windows = QByteArrayLiteral("/usr/bin");
+    // Where a listing file goes when the listed folder refuses writing.
+    QByteArray listingCache = defaultListingCache();
 };
 
 // The programs the launcher commands start by name, and the system folder whose programs

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listings/ListingCache.h"
 #include "listings/WorkingDirectoryGuard.h"
 #include "storage/ListFile.h"
 
@@ -16,22 +17,25 @@ inline constexpr char16_t DirectoryListFileName[] = u"dir.log";
 inline constexpr char16_t FileListFileName[] = u"files.log";
 
 // Points a listing at a path (nothing: keep the listing held) and writes its lines to the
-// listing file. On any failure, also when the file cannot be created, the listing and the
-// working directory are as they were before.
+// listing file, in the cache folder when the listed folder refuses writing (writeListingLines);
+// gives back the path written. On any failure, also when the file cannot be created, the
+// listing and the working directory are as they were before.
 template <class Listing>
-void writeListingFile(Listing& listing, const std::optional<QByteArray>& path,
-                      const QString& fileName) {
+QString writeListingFile(Listing& listing, const std::optional<QByteArray>& path,
+                         const QString& fileName, const QByteArray& cacheFolder = {}) {
     WorkingDirectoryGuard guard;
     Listing previous = listing;
+    QString written;
     try {
         if (path)
             listing.pointAt(*path);
-        writeListFile(fileName, listing.lines());
+        written = writeListingLines(fileName, listing.lines(), cacheFolder);
     } catch (...) {
         listing = std::move(previous);
         throw;
     }
     guard.release();
+    return written;
 }
 
 } // namespace quill

@@ -96,6 +96,30 @@ TEST(PromptDialog, enterKeepsPrefilledText) {
     EXPECT_EQ(PromptDialog::ask(nullptr, u"C"_s, u"L"_s, u"1024"_s), std::optional(u"1024"_s));
 }
 
+TEST(PromptDialog, enterPressesTheFocusedButton) {
+    // Tabs from the edit line: none (Enter means OK), one (OK), two (Cancel).
+    const struct {
+        int tabs;
+        QString focused;
+        std::optional<QString> answer;
+    } rows[] = {{0, QString(), u"typed"_s}, {1, u"OK"_s, u"typed"_s}, {2, u"Cancel"_s, {}}};
+    for (const auto& row : rows) {
+        QString focused;
+        PromptDriver driver([&](PromptDialog* dialog) {
+            // Keys go where the focus is, so the prompt must have it.
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+            QTest::keyClicks(editOf(dialog), u"typed"_s);
+            for (int i = 0; i < row.tabs; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (auto* pressed = qobject_cast<QPushButton*>(QApplication::focusWidget()))
+                focused = pressed->text();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        EXPECT_EQ(PromptDialog::ask(nullptr, u"C"_s, u"L"_s, QString()), row.answer) << row.tabs;
+        EXPECT_EQ(focused, row.focused);
+    }
+}
+
 TEST(PromptDialog, escapeCancelAndCloseBox_giveNoAnswer) {
     const std::vector<std::function<void(PromptDialog*)>> ways = {
         [](PromptDialog* dialog) {

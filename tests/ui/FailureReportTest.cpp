@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <new>
+#include <stdexcept>
+
 namespace quill::test {
 namespace {
 
@@ -53,6 +56,33 @@ TEST_F(FailureReportInForm, commandFailure_isReportedOnceWithDotAndProgramTitle)
     EXPECT_EQ(file(u"Phrase.log"_s), QByteArray(""));
     trigger("PrimaryField1");
     EXPECT_EQ(form->ComboBox1->entries().size(), 1);
+}
+
+// Commands that fail with something other than the program's own failure.
+class ThrowingForm : public TForm1 {
+public:
+    using TForm1::TForm1;
+    void outOfMemory() { throw std::bad_alloc(); }
+    void standardError() { throw std::runtime_error("disk on fire"); }
+    void somethingElse() { throw 42; }
+};
+
+TEST_F(FailureReportInForm, otherExceptions_areReportedAndTheWindowGoesOn) {
+    ThrowingForm throwing(services);
+    const struct {
+        void (ThrowingForm::*command)();
+        QString text;
+    } rows[] = {{&ThrowingForm::outOfMemory, u"Out of memory."_s},
+                {&ThrowingForm::standardError, u"disk on fire."_s},
+                {&ThrowingForm::somethingElse, u"Unexpected failure."_s}};
+    for (const auto& row : rows) {
+        dialogs.failures.clear();
+        throwing.runCommand(static_cast<TForm1::Handler>(row.command));
+        ASSERT_EQ(dialogs.failures.size(), 1u);
+        EXPECT_EQ(dialogs.failures[0].text, row.text);
+    }
+    throwing.runCommand(&TForm1::PrimaryField1Click);
+    EXPECT_EQ(throwing.ComboBox1->entries().size(), 1);
 }
 
 } // namespace

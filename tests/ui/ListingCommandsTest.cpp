@@ -29,6 +29,7 @@ protected:
         FormFixture::SetUp();
         start = QFile::encodeName(QDir(dir.path()).canonicalPath());
         services.folders = {tree.folder("root"), tree.folder("opt"), tree.folder("usrbin")};
+        services.folders.listingCache = tree.folder("cache") + "/Quillbook";
     }
 
     static Lines primary(const FieldCombo& field) { return toVector(field.entries()); }
@@ -147,6 +148,27 @@ TEST_F(ListingCommands, cancel_clearsBothFieldsAndLoadsHeldListing) {
     trigger("ChooseaDirectory1");
     EXPECT_EQ(primary(*form->ComboBox1), concat(pathLines(tree.path("root")), {"kept"}));
     EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(ListingCommands, firstListingReadOnDemand_makesStartFolderTheWorkingDirectory) {
+    writeBytes(path(u"start.txt"_s), "");
+    // The directory listing moves the working directory away first; then a cancelled or empty
+    // answer reads the file listing from the start folder, where "files.log" lands.
+    for (const bool cancel : {true, false}) {
+        makeForm();
+        trigger("DirectoryList1");
+        ASSERT_EQ(workingDirectory(), tree.path("root"));
+        if (cancel)
+            dialogs.answerCancel();
+        else
+            dialogs.answerOk(QString());
+        trigger("Any1");
+        EXPECT_EQ(workingDirectory(), start) << cancel;
+        EXPECT_EQ(file(u"files.log"_s), "start.txt\r\n") << cancel;
+        EXPECT_TRUE(listing("root", "files.log").isNull()) << cancel;
+        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        ASSERT_TRUE(QFile::remove(path(u"files.log"_s)));
+    }
 }
 
 TEST_F(ListingCommands, rootAndWindowsFiles_changeOnlyPrimaryEntries) {
@@ -286,13 +308,14 @@ int listWithoutPermission(void* context) {
         return 1;
     if (workingDirectory() != c->start || !c->form->ComboBox1->entries().empty())
         return 2;
-    // A folder that can be read but not written: "files.log" cannot be created there.
+    // A folder that can be read but not written: "files.log" goes to the cache folder, and the
+    // working directory still moves there.
     c->dialogs->answerOk(QFile::decodeName(c->tree->path("root/readonly")));
     c->form->runCommand(&TForm1::Any1Click);
-    if (c->dialogs->failures.size() != 2 ||
-        !c->dialogs->failures[1].text.startsWith(u"Cannot create file \""_s))
+    if (c->dialogs->failures.size() != 1 || workingDirectory() != c->tree->path("root/readonly"))
         return 3;
-    if (workingDirectory() != c->start || !c->form->ComboBox1->entries().empty())
+    if (toVector(c->form->ComboBox1->entries()) != Lines{"entry"} ||
+        fileBytes(QFile::decodeName(c->tree->path("cache/Quillbook/files.log"))) != "entry\r\n")
         return 4;
     if (QFile::exists(QFile::decodeName(c->tree->path("root/readonly/files.log"))))
         return 5;
@@ -309,6 +332,36 @@ TEST_F(ListingCommands, foldersWithoutPermission_reportAndRestoreWorkingDirector
     makeForm();
     PermissionCase c{form.get(), &dialogs, &tree, start};
     EXPECT_EQ(runAsUnprivileged(listWithoutPermission, &c), 0);
+}
+
+TEST_F(ListingCommands, fixedFoldersRefusingWrites_listThroughTheCacheFolder) {
+    tree.file("root/entry");
+    tree.folder("root/sub");
+    tree.setMode("root", 0555);
+    makeForm();
+    const auto cached = [this](const char* name) {
+        return fileBytes(QFile::decodeName(tree.path("cache/Quillbook/") + name));
+    };
+    EXPECT_EQ(runAsUnprivileged([&] {
+                  form->runCommand(&TForm1::Root1Click);
+                  if (!dialogs.failures.empty() || primary(*form->ComboBox1) != Lines{"entry"})
+                      return 1;
+                  form->runCommand(&TForm1::DirectoryList1Click);
+                  const Lines lines = concat(pathLines(tree.path("root")), {"sub"});
+                  if (!dialogs.failures.empty() || primary(*form->ComboBox1) != lines)
+                      return 2;
+                  if (cached("files.log") != "entry\r\n" || cached("dir.log") != listBytes(lines))
+                      return 3;
+                  // The listed folder is the working directory: a save there fails on its own.
+                  form->runCommand(&TForm1::SaveFields1Click);
+                  if (workingDirectory() != tree.path("root") || dialogs.failures.size() != 1 ||
+                      !dialogs.failures[0].text.startsWith(u"Cannot create file \""_s +
+                                                           QFile::decodeName(tree.path("root"))))
+                      return 4;
+                  return 0;
+              }),
+              0);
+    EXPECT_FALSE(QFile::exists(QFile::decodeName(tree.path("root/files.log"))));
 }
 
 // The whole road through the real prompt dialog: type the folder as a user would.
