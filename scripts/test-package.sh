@@ -21,12 +21,13 @@ for file in usr/bin/quillbook usr/share/applications/$id.desktop usr/share/metai
 done
 
 echo "== the unpacked program"
-export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$root/runtime" XDG_DATA_HOME="$root/data"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-version=$("$root/usr/bin/quillbook" --version)
+# --version and --help need no display.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/quillbook" --version)
 echo "$version"
 [ "$version" = "quillbook $(sed -n 's/^project(Quillbook VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]
-"$root/usr/bin/quillbook" --help | grep -q -- '--data-folder'
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/quillbook" --help | grep -q -- '--data-folder'
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$root/runtime" XDG_DATA_HOME="$root/data"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 # The unpacked program must take its sample vocabulary from beside itself, whatever the prefix:
 # a line only the unpacked copy has shows which one it took.
 printf 'unpacked\r\n' >>"$root/usr/share/quillbook/Phrase.log"
