@@ -1,6 +1,7 @@
 // Real starts: programs by path, and files and the text editor through a desktop of the test's
 // own (XDG folders whose mimeapps.list makes a recording program the text/plain default).
 #include "app/TForm1.h"
+#include "launcher/GioStarter.h"
 #include "ui/FormFixture.h"
 
 #include <QApplication>
@@ -65,6 +66,10 @@ bool noChildren() {
 
 class LaunchEndToEnd : public FormFixture {
 protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        services.starter = std::make_shared<GioStarter>();
+    }
     void start(const char* command, const QByteArray& text) {
         form->ComboBox1->setEditBytes(text);
         trigger(command);

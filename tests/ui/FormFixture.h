@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 #include "core/ByteText.h"
 #include "fields/FieldCombo.h"
+#include "launcher/RecordingStarter.h"
 #include "support/TestSupport.h"
 #include "ui/ScriptedDialogs.h"
 
@@ -27,6 +28,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         cwd = std::make_unique<CurrentDirGuard>(dir.path());
         services.dialogs = &dialogs;
+        // Nothing a window test does may start a program of the machine's desktop.
+        services.starter = std::make_shared<RecordingStarter>();
     }
     void TearDown() override {
         form.reset();
