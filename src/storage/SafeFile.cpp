@@ -6,11 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -324,6 +326,20 @@ void SafeFile::commitAll(std::initializer_list<SafeFile*> files) {
         file->finish();
     for (SafeFile* file : files)
         file->giveName();
+    // The old files stay open until every rename is done: a rename that drops the last name of
+    // a large old file frees its blocks before it returns, which would stretch the moment
+    // between two renames from microseconds to milliseconds.
+    std::vector<int> oldFiles;
+    const auto closeOldFiles = qScopeGuard([&oldFiles] {
+        for (const int fd : oldFiles)
+            ::close(fd);
+    });
+    for (SafeFile* file : files) {
+        const int fd =
+            file->targetExists_ ? ::open(file->target_.constData(), O_PATH | O_CLOEXEC) : -1;
+        if (fd >= 0)
+            oldFiles.push_back(fd);
+    }
     for (SafeFile* file : files)
         file->replace();
     // Make the renames durable; a folder that cannot be synced is not an error.
