@@ -3,6 +3,9 @@
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
 
+#include <optional>
+#include <utility>
+
 namespace quill {
 
 using namespace Qt::StringLiterals;
@@ -16,19 +19,24 @@ QString fixedFile(const char16_t* name) {
 } // namespace
 
 void TForm1::FormActivate() {
-    // A missing or unreadable list file is no error at start-up: the later steps are skipped.
-    try {
-        ComboBox1->replaceAllEntries(readListFile(fixedFile(PhraseFileName)));
-        ComboBox2->replaceAllEntries(readListFile(fixedFile(MeanFileName)));
-        ComboBox1->select(0);
-        ComboBox2->select(0);
-    } catch (const OpenFailure&) {
-    }
+    // A missing list file is no error at start-up (a new folder): the later steps are skipped.
+    // One that exists and cannot be read is reported, before a save could replace it.
+    std::optional<EntryList> phrases = readListFileIfPresent(fixedFile(PhraseFileName));
+    if (!phrases)
+        return;
+    ComboBox1->replaceAllEntries(std::move(*phrases));
+    std::optional<EntryList> meanings = readListFileIfPresent(fixedFile(MeanFileName));
+    if (!meanings)
+        return;
+    ComboBox2->replaceAllEntries(std::move(*meanings));
+    ComboBox1->select(0);
+    ComboBox2->select(0);
 }
 
 void TForm1::saveFields() {
-    writeListFile(fixedFile(PhraseFileName), ComboBox1->entries());
-    writeListFile(fixedFile(MeanFileName), ComboBox2->entries());
+    // Both files or neither: a failure before the renames leaves the old pair in place.
+    writeListFilePair(fixedFile(PhraseFileName), ComboBox1->entries(), fixedFile(MeanFileName),
+                      ComboBox2->entries());
 }
 
 void TForm1::SaveFields1Click() {

@@ -4,7 +4,39 @@
 #include "storage/KeyStore.h"
 #include "storage/RegistryAccessor.h"
 
+#include <QGuiApplication>
+
 namespace quill {
+
+namespace {
+
+// The busy cursor, from the first wait for another program's lock on the key store to the end
+// of the command.
+class BusyCursor {
+public:
+    BusyCursor() = default;
+    ~BusyCursor() {
+        if (shown_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+    KeyStore::BusyWait waitShowingMe() {
+        KeyStore::BusyWait wait;
+        wait.started = [this] {
+            if (!shown_)
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            shown_ = true;
+        };
+        return wait;
+    }
+
+private:
+    bool shown_ = false;
+};
+
+} // namespace
 
 QString TForm1::registryStorePath() const {
     return services_.registryStorePath.isEmpty() ? KeyStore::defaultPath()
@@ -14,7 +46,8 @@ QString TForm1::registryStorePath() const {
 // Each field text becomes a key below "Quillbook"; the pair is remembered only when both keys
 // were created. The accessor is released when it goes out of scope, also after a failure.
 void TForm1::WriteDatasFromRegistryDatabase1Click() {
-    RegistryAccessor registry(registryStorePath());
+    BusyCursor cursor;
+    RegistryAccessor registry(registryStorePath(), cursor.waitShowingMe());
     registry.openStoreKey(); // without the store key the names go below the root
     registry.createSubkey(displayText(ComboBox1->editBytes()));
     registry.createSubkey(displayText(ComboBox2->editBytes()));
@@ -24,7 +57,8 @@ void TForm1::WriteDatasFromRegistryDatabase1Click() {
 
 // Puts back the pair of the last write of this run; nothing is read from the store.
 void TForm1::ReadDatasFromRegistryDatabase1Click() {
-    RegistryAccessor registry(registryStorePath());
+    BusyCursor cursor;
+    RegistryAccessor registry(registryStorePath(), cursor.waitShowingMe());
     registry.openStoreKey();
     ComboBox1->setEditBytes(lastWrittenFirst_);
     ComboBox2->setEditBytes(lastWrittenSecond_);

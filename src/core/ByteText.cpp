@@ -36,7 +36,8 @@ int validSequenceLength(const unsigned char* p, const unsigned char* end, char32
             return 0;
         cp = (cp << 6) | (p[i] & 0x3F);
     }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || isEscapedByte(cp))
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || isEscapedByte(cp) ||
+        cp == NulSign)
         return 0;
     codePoint = cp;
     return length;
@@ -49,7 +50,7 @@ QString displayText(QByteArrayView bytes) {
     const auto* end = p + bytes.size();
     bool ascii = true;
     for (const auto* q = p; q != end; ++q) {
-        if (*q >= 0x80) {
+        if (*q >= 0x80 || *q == 0) {
             ascii = false;
             break;
         }
@@ -61,6 +62,11 @@ QString displayText(QByteArrayView bytes) {
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     char16_t* const begin = out;
     while (p != end) {
+        if (*p == 0) {
+            *out++ = NulSign;
+            ++p;
+            continue;
+        }
         char32_t cp = 0;
         const int length = validSequenceLength(p, end, cp);
         if (length == 0) {
@@ -86,7 +92,8 @@ QByteArray storedBytes(QStringView text) {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         char32_t cp = text[i].unicode();
-        if (QChar::isHighSurrogate(cp) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(cp) && i + 1 < n &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
             cp = QChar::surrogateToUcs4(char16_t(cp), text[i + 1].unicode());
             ++i;
         } else if (QChar::isSurrogate(cp)) {
@@ -94,6 +101,8 @@ QByteArray storedBytes(QStringView text) {
         }
         if (cp < 0x80) {
             bytes.append(char(cp));
+        } else if (cp == NulSign) {
+            bytes.append('\0');
         } else if (isEscapedByte(cp)) {
             bytes.append(char(cp - escapeBase));
         } else if (cp < 0x800) {

@@ -9,10 +9,14 @@ namespace quill {
 
 // Entries are bytes; fields show UTF-8. Bytes that are not valid UTF-8 become private code
 // points U+F780..U+F7FF (one per byte) and turn back into the same byte, so any file survives
-// a load and a save unchanged. A valid sequence that would itself decode into that range is
-// escaped byte by byte too, which keeps the mapping one-to-one.
+// a load and a save unchanged. A byte 0 shows as the visible sign U+2400 and the sign turns
+// back into a byte 0. A valid sequence that would itself decode into that range or into the
+// sign is escaped byte by byte too, which keeps the mapping one-to-one.
 QString displayText(QByteArrayView bytes);
 QByteArray storedBytes(QStringView text);
+
+// What a byte 0 shows as.
+inline constexpr char16_t NulSign = 0x2400;
 
 // True when the code point stands for a raw byte that was not valid UTF-8.
 constexpr bool isEscapedByte(char32_t codePoint) {

@@ -10,7 +10,7 @@ namespace quill {
 
 // The entries of one field: ordered byte strings in one contiguous buffer plus the end offset
 // of each entry, so a million short entries cost little more than their bytes. Entries never
-// hold CR, LF or NUL when they come from a list file, but the store itself accepts any bytes.
+// hold CR or LF when they come from a list file, but the store itself accepts any bytes.
 class EntryList {
 public:
     using Offset = std::uint32_t;
@@ -45,7 +45,9 @@ public:
     }
 
 private:
-    qsizetype startOf(qsizetype index) const { return index == 0 ? 0 : qsizetype(ends_[index - 1]); }
+    qsizetype startOf(qsizetype index) const {
+        return index == 0 ? 0 : qsizetype(ends_[index - 1]);
+    }
 
     std::vector<char> bytes_;
     std::vector<Offset> ends_;

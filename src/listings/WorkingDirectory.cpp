@@ -21,8 +21,17 @@ QByteArray currentWorkingDirectory() {
     return result;
 }
 
+namespace {
+
+// A byte 0 (typed as the sign U+2400) would end the name early for the system: no such name.
+bool holdsNul(const QByteArray& path) {
+    return path.contains('\0');
+}
+
+} // namespace
+
 void changeWorkingDirectory(const QByteArray& path) {
-    if (path.isEmpty())
+    if (path.isEmpty() || holdsNul(path))
         throw IoFailure(ENOENT);
     if (::chdir(path.constData()) != 0)
         throw IoFailure(errno);
@@ -30,12 +39,14 @@ void changeWorkingDirectory(const QByteArray& path) {
 
 bool isDirectory(const QByteArray& path) {
     struct stat status {};
-    return !path.isEmpty() && ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+    return !path.isEmpty() && !holdsNul(path) && ::stat(path.constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode);
 }
 
 bool isExistingFile(const QByteArray& path) {
     struct stat status {};
-    return !path.isEmpty() && ::stat(path.constData(), &status) == 0 && !S_ISDIR(status.st_mode);
+    return !path.isEmpty() && !holdsNul(path) && ::stat(path.constData(), &status) == 0 &&
+           !S_ISDIR(status.st_mode);
 }
 
 bool volumeIsCaseSensitive(const QByteArray& path) {

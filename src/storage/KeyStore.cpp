@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace quill {
@@ -17,8 +19,9 @@ namespace {
 // Marks the file as a key store (application_id), so a foreign database is never written to.
 constexpr int applicationId = 0x51424B53; // "QBKS"
 constexpr int schemaVersion = 1;
-// Another running copy may hold the write lock while it creates keys; wait for it.
-constexpr int busyTimeoutMs = 10000;
+// Another running copy may hold the write lock while it creates keys: look again this often,
+// within the store's waiting budget.
+constexpr int busyStepMs = 20;
 
 // One prepared statement, finalized when it goes out of scope.
 struct Statement {
@@ -101,6 +104,28 @@ void KeyStore::close() {
     }
 }
 
+// SQLite asks this whenever the file is locked: wait a step and try again (1) while the budget
+// lasts, else give up (0). The budget is shared by all operations of the store, so a command
+// that creates several keys waits no longer in all than one.
+int KeyStore::onBusy(void* context, int /*attempts*/) {
+    auto* store = static_cast<KeyStore*>(context);
+    const int left = store->busyWait_.budgetMs - store->waitedMs_;
+    if (left <= 0)
+        return 0;
+    if (!store->waitStarted_) {
+        store->waitStarted_ = true;
+        if (store->busyWait_.started)
+            store->busyWait_.started();
+    }
+    const int step = std::min(left, busyStepMs);
+    if (store->busyWait_.sleep)
+        store->busyWait_.sleep(step);
+    else
+        sqlite3_sleep(step);
+    store->waitedMs_ += step;
+    return 1;
+}
+
 bool KeyStore::fail(const QString& what) {
     lastError_ = what;
     if (db_ != nullptr)
@@ -124,7 +149,7 @@ bool KeyStore::open() {
         return false;
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, busyTimeoutMs);
+    sqlite3_busy_handler(db_, &KeyStore::onBusy, this);
     // The file may have been edited by hand: run no code from its schema.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 
 struct sqlite3;
@@ -34,6 +35,16 @@ public:
         Status status = Status::Unavailable;
         KeyId key = -1;
         bool ok() const { return status == Status::Ok; }
+    };
+
+    // How long the operations of one store may wait, in all, while another program holds the
+    // file's lock, before they give up as Unavailable. started runs once, when the first wait
+    // begins (the window shows the busy cursor); sleep waits that many milliseconds (the thread
+    // sleeps when it is empty).
+    struct BusyWait {
+        int budgetMs = 2000;
+        std::function<void()> started;
+        std::function<void(int milliseconds)> sleep;
     };
 
     // The database is opened, and created with its folder, when it is first needed.
@@ -67,6 +78,8 @@ public:
     // Closes the database; the next operation opens it again.
     void close();
 
+    void setBusyWait(BusyWait wait) { busyWait_ = std::move(wait); }
+
 private:
     bool open();
     bool prepareSchema();
@@ -76,9 +89,14 @@ private:
     std::optional<KeyId> insert(KeyId parent, QStringView name, const QString& folded);
     bool keyExists(KeyId key);
 
+    static int onBusy(void* store, int attempts);
+
     QString path_;
     sqlite3* db_ = nullptr;
     QString lastError_;
+    BusyWait busyWait_;
+    int waitedMs_ = 0;
+    bool waitStarted_ = false;
 };
 
 } // namespace quill

@@ -16,14 +16,6 @@ constexpr char Lf = '\n';
 // Entries are gathered into pieces of about this size before they are written.
 constexpr qsizetype WriteChunk = qsizetype(1) << 20;
 
-// The text up to its first byte 0.
-QByteArrayView beforeNul(QByteArrayView bytes) {
-    if (bytes.isEmpty())
-        return bytes;
-    const void* nul = std::memchr(bytes.data(), 0, size_t(bytes.size()));
-    return nul ? bytes.first(static_cast<const char*>(nul) - bytes.data()) : bytes;
-}
-
 // Calls take(begin, end) for every line. A break is CR LF, a lone CR or a lone LF; a break at
 // the very end adds no line.
 template <typename Take> void forEachLine(QByteArrayView text, Take&& take) {
@@ -63,8 +55,7 @@ QByteArray listText(const EntryList& entries) {
     return text;
 }
 
-bool splitListText(QByteArrayView bytes, EntryList& entries) {
-    const QByteArrayView text = beforeNul(bytes);
+bool splitListText(QByteArrayView text, EntryList& entries) {
     // Count first, so the store takes every entry without growing.
     qsizetype count = 0;
     qsizetype entryBytes = 0;
@@ -91,17 +82,19 @@ EntryList splitListText(QByteArrayView bytes) {
     return entries;
 }
 
-EntryList readListFile(const QString& path) {
-    // A field addresses its bytes with 32-bit offsets; a larger file cannot be loaded whole.
-    const QByteArray bytes = readWholeFile(path, qsizetype(0xFFFFFFFFu));
+namespace {
+
+// A field addresses its bytes with 32-bit offsets; a larger file cannot be loaded whole.
+constexpr qsizetype MaxListFile = qsizetype(0xFFFFFFFFu);
+
+EntryList splitFile(const QString& path, QByteArrayView bytes) {
     EntryList entries;
     if (!splitListText(bytes, entries))
         throw Failure(u"Cannot open file \"%1\". File too large"_s.arg(fullPath(path)));
     return entries;
 }
 
-void writeListFile(const QString& path, const EntryList& entries) {
-    SafeFile file(path);
+void writeEntries(SafeFile& file, const EntryList& entries) {
     QByteArray chunk;
     chunk.reserve(WriteChunk + 2);
     const qsizetype count = entries.size();
@@ -122,7 +115,35 @@ void writeListFile(const QString& path, const EntryList& entries) {
         }
     }
     file.write(chunk);
+}
+
+} // namespace
+
+EntryList readListFile(const QString& path) {
+    return splitFile(path, readWholeFile(path, MaxListFile));
+}
+
+std::optional<EntryList> readListFileIfPresent(const QString& path) {
+    const std::optional<QByteArray> bytes = readWholeFileIfPresent(path, MaxListFile);
+    if (!bytes)
+        return std::nullopt;
+    return splitFile(path, *bytes);
+}
+
+void writeListFile(const QString& path, const EntryList& entries) {
+    SafeFile file(path);
+    writeEntries(file, entries);
     file.commit();
+}
+
+void writeListFilePair(const QString& firstPath, const EntryList& first, const QString& secondPath,
+                       const EntryList& second) {
+    // Both files are created before either is written, so a refusal costs no writing.
+    SafeFile firstFile(firstPath);
+    SafeFile secondFile(secondPath);
+    writeEntries(firstFile, first);
+    writeEntries(secondFile, second);
+    SafeFile::commitAll({&firstFile, &secondFile});
 }
 
 } // namespace quill

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace quill {
 
 // The fixed list files, named without a folder: they land in the current directory.
@@ -17,7 +19,7 @@ inline constexpr char16_t ActualFileName[] = u"Actual.log";
 QByteArray listText(const EntryList& entries);
 
 // Splits a list file's bytes: a line ends at CR LF, a lone CR or a lone LF; a break at the very
-// end adds no entry; a byte 0 ends the text. Bytes are kept as they are. Throws Failure
+// end adds no entry. Every other byte, a byte 0 too, is kept as it is. Throws Failure
 // "List too large" when the entries do not fit into one list.
 EntryList splitListText(QByteArrayView bytes);
 // The same, appending to the entries; false when the store refused them (nothing or only some
@@ -29,9 +31,19 @@ bool splitListText(QByteArrayView bytes, EntryList& entries);
 // plain Failure of the same form ("... File too large"): it is not dropped like a missing
 // file, so the user is told and a later save cannot silently replace the file.
 EntryList readListFile(const QString& path);
+// The same, but a file that does not exist (nor its folder) gives nothing; a file that exists
+// and cannot be read (no permission, a folder, a FIFO, a read error) still throws.
+std::optional<EntryList> readListFileIfPresent(const QString& path);
 
 // Writes the entries as a list file, replacing the old one atomically (see SafeFile). Throws the
 // create failure or "Stream write error"; the old file then stays whole.
 void writeListFile(const QString& path, const EntryList& entries);
+
+// Writes two list files as one unit: both are created, written and synced before either is
+// renamed into place, so any failure before the renames (the create failure of either, a full
+// disk) leaves both old files whole; only a crash between the two renames can split the pair.
+// Throws the failure of the first file that fails, as writeListFile does.
+void writeListFilePair(const QString& firstPath, const EntryList& first, const QString& secondPath,
+                       const EntryList& second);
 
 } // namespace quill

@@ -6,7 +6,10 @@ using namespace Qt::StringLiterals;
 
 namespace quill {
 
-RegistryAccessor::RegistryAccessor(const QString& storePath) : store_(storePath) {}
+RegistryAccessor::RegistryAccessor(const QString& storePath, KeyStore::BusyWait wait)
+    : store_(storePath) {
+    store_.setBusyWait(std::move(wait));
+}
 
 RegistryAccessor::~RegistryAccessor() {
     release();

@@ -17,7 +17,8 @@ public:
     // The store key below the root that the registry commands work in.
     static constexpr QStringView storeKeyName = u"Quillbook";
 
-    explicit RegistryAccessor(const QString& storePath);
+    // The wait settles how long the command may wait for another program's lock on the store.
+    explicit RegistryAccessor(const QString& storePath, KeyStore::BusyWait wait = {});
     ~RegistryAccessor();
     RegistryAccessor(const RegistryAccessor&) = delete;
     RegistryAccessor& operator=(const RegistryAccessor&) = delete;

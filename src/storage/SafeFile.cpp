@@ -6,10 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,24 +61,41 @@ private:
 
 QByteArray folderOf(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
-    if (slash <= 0)
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
         return QByteArrayLiteral("/");
     return path.left(slash);
 }
 
+// The kernel's protected-symlink rule, applied here because the links are followed here: in a
+// sticky folder that everyone may write (/tmp), a link is followed only when it belongs to the
+// user or to the folder's owner. Another user's link there could point a save at any file.
+bool mayFollow(const QByteArray& link, const struct stat& linkInfo) {
+    struct stat folder {};
+    if (::stat(folderOf(link).constData(), &folder) != 0)
+        return false;
+    if ((folder.st_mode & S_ISVTX) == 0 || (folder.st_mode & S_IWOTH) == 0)
+        return true;
+    return linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid;
+}
+
 // Follows symbolic links to the file that really gets replaced, so that a save through a link
-// updates its target and keeps the link. A dangling link names the file to create.
-QByteArray resolveLinks(QByteArray path) {
+// updates its target and keeps the link. A dangling link names the file to create. Gives 0, or
+// EACCES for a link that must not be followed.
+int resolveLinks(QByteArray& path) {
     for (int depth = 0; depth < MaxLinkDepth; ++depth) {
         struct stat info {};
         if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return path;
+            return 0;
+        if (!mayFollow(path, info))
+            return EACCES;
         QByteArray link(qsizetype(info.st_size > 0 ? info.st_size : 256) + 1, Qt::Uninitialized);
         ssize_t length = 0;
         while (true) {
             length = ::readlink(path.constData(), link.data(), size_t(link.size()));
             if (length < 0)
-                return path;
+                return 0;
             if (length < link.size())
                 break;
             link.resize(link.size() * 2);
@@ -83,15 +103,14 @@ QByteArray resolveLinks(QByteArray path) {
         link.truncate(length);
         path = link.startsWith('/') ? link : folderOf(path) + '/' + link;
     }
-    return path; // a loop of links: the create step reports ELOOP
+    return 0; // a loop of links: the create step reports ELOOP
 }
 
-// The name handed to the system: absolute, but with ".." left to the system, which resolves it
-// after symbolic links.
+// The name handed to the system. A name without a folder stays relative, so the system resolves
+// it against the current folder itself: when that folder was removed, a path built from its
+// name would be empty and point at "/".
 QByteArray systemPath(const QString& path) {
-    if (QDir::isAbsolutePath(path))
-        return QFile::encodeName(path);
-    return QFile::encodeName(QDir::currentPath() + u'/' + path);
+    return QFile::encodeName(path);
 }
 
 ssize_t readRetrying(int fd, char* buffer, qsizetype size) {
@@ -124,10 +143,18 @@ QString errorText(int errorNumber) {
 QString fullPath(const QString& path) {
     if (path.isEmpty())
         return QDir::toNativeSeparators(QDir::currentPath());
+    // A removed current folder has no path any more: name the file as the caller did.
+    if (QDir::isRelativePath(path) && QDir::currentPath().isEmpty())
+        return QDir::toNativeSeparators(QDir::cleanPath(path));
     return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
-QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
+namespace {
+
+std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool absentIsNothing) {
+    const auto isAbsent = [&](int error) {
+        return absentIsNothing && (error == ENOENT || error == ENOTDIR);
+    };
     if (path.isEmpty())
         throw OpenFailure(openMessage(path, errorText(ENOENT)));
     const QByteArray native = systemPath(path);
@@ -140,13 +167,19 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
 
     // Look before opening: opening a device can have side effects, and a FIFO must not block.
     struct stat info {};
-    if (::stat(native.constData(), &info) != 0)
+    if (::stat(native.constData(), &info) != 0) {
+        if (isAbsent(errno))
+            return std::nullopt;
         throw OpenFailure(openMessage(path, errorText(errno)));
+    }
     refuseKind(info);
     const FileDescriptor fd(
         ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0)
+    if (fd.get() < 0) {
+        if (isAbsent(errno))
+            return std::nullopt;
         throw OpenFailure(openMessage(path, errorText(errno)));
+    }
     // The name may have been pointed elsewhere between the look and the open.
     if (::fstat(fd.get(), &info) != 0)
         throw OpenFailure(openMessage(path, errorText(errno)));
@@ -185,6 +218,16 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
     return bytes;
 }
 
+} // namespace
+
+QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
+    return *readFile(path, maxBytes, false);
+}
+
+std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype maxBytes) {
+    return readFile(path, maxBytes, true);
+}
+
 void writeFileAtomically(const QString& path, QByteArrayView bytes) {
     SafeFile file(path);
     file.write(bytes);
@@ -194,7 +237,9 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes) {
 SafeFile::SafeFile(const QString& path) : path_(path) {
     if (path.isEmpty())
         failCreate(errorText(ENOENT));
-    target_ = resolveLinks(systemPath(path));
+    target_ = systemPath(path);
+    if (const int error = resolveLinks(target_))
+        failCreate(errorText(error));
 
     struct stat info {};
     if (::stat(target_.constData(), &info) == 0) {
@@ -212,18 +257,21 @@ SafeFile::SafeFile(const QString& path) : path_(path) {
     } else if (errno != ENOENT) {
         failCreate(errorText(errno));
     }
+    folder_ = folderOf(target_);
 
-    const QByteArray folder = folderOf(target_);
-    // Keep the temporary name within NAME_MAX whatever the target's name is.
-    const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1).left(200);
+    // A new file gets the usual permissions (umask applies); an old file's are set later.
+    const mode_t mode = targetExists_ ? 0600 : 0666;
+    const int unnamed = ::open(folder_.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (unnamed >= 0) {
+        fd_ = unnamed;
+        unnamed_ = true;
+        return;
+    }
+    // Old kernels and some file systems (network, FUSE) have no unnamed files. Any other
+    // refusal (a read-only or removed folder) the named file meets too, and its error text is
+    // the one the user knows.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-        QByteArray name = folder;
-        if (!name.endsWith('/'))
-            name += '/';
-        name += '.' + base + '.' + suffix + ".tmp";
-        // A new file gets the usual permissions (umask applies); an old file's are set later.
-        const mode_t mode = targetExists_ ? 0600 : 0666;
+        const QByteArray name = temporaryName();
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             fd_ = fd;
@@ -238,6 +286,17 @@ SafeFile::SafeFile(const QString& path) : path_(path) {
 
 SafeFile::~SafeFile() {
     discard();
+}
+
+QByteArray SafeFile::temporaryName() const {
+    const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    // Keep the temporary name within NAME_MAX whatever the target's name is.
+    const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1).left(200);
+    QByteArray name = folder_;
+    if (!name.endsWith('/'))
+        name += '/';
+    name += '.' + base + '.' + suffix + ".tmp";
+    return name;
 }
 
 void SafeFile::write(QByteArrayView bytes) {
@@ -258,6 +317,42 @@ void SafeFile::write(QByteArrayView bytes) {
 }
 
 void SafeFile::commit() {
+    commitAll({this});
+}
+
+void SafeFile::commitAll(std::initializer_list<SafeFile*> files) {
+    // Everything that can fail slowly or for a reason of its own comes before the first rename.
+    for (SafeFile* file : files)
+        file->finish();
+    for (SafeFile* file : files)
+        file->giveName();
+    // The old files stay open until every rename is done: a rename that drops the last name of
+    // a large old file frees its blocks before it returns, which would stretch the moment
+    // between two renames from microseconds to milliseconds.
+    std::vector<int> oldFiles;
+    const auto closeOldFiles = qScopeGuard([&oldFiles] {
+        for (const int fd : oldFiles)
+            ::close(fd);
+    });
+    for (SafeFile* file : files) {
+        const int fd =
+            file->targetExists_ ? ::open(file->target_.constData(), O_PATH | O_CLOEXEC) : -1;
+        if (fd >= 0)
+            oldFiles.push_back(fd);
+    }
+    for (SafeFile* file : files)
+        file->replace();
+    // Make the renames durable; a folder that cannot be synced is not an error.
+    for (SafeFile* file : files) {
+        const int folder = ::open(file->folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    }
+}
+
+void SafeFile::finish() {
     if (targetExists_) {
         // Best effort: only root or the owner can give the file back to its owner.
         struct stat info {};
@@ -271,20 +366,44 @@ void SafeFile::commit() {
     }
     if (::fsync(fd_) != 0)
         failWrite();
+    if (!unnamed_)
+        closeFile();
+}
+
+void SafeFile::giveName() {
+    if (!unnamed_)
+        return;
+    // Linking the descriptor itself needs a privilege; its name under /proc does not.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = temporaryName();
+        int result =
+            ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW);
+        if (result != 0 && errno == ENOENT)
+            result = ::linkat(fd_, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH);
+        if (result == 0) {
+            temporary_ = name;
+            unnamed_ = false;
+            closeFile();
+            return;
+        }
+        if (errno != EEXIST)
+            failCreate(errorText(errno));
+    }
+    failCreate(errorText(EEXIST));
+}
+
+void SafeFile::closeFile() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) // network file systems report late write errors here
         failWrite();
+}
+
+void SafeFile::replace() {
     if (::rename(temporary_.constData(), target_.constData()) != 0)
         failCreate(errorText(errno));
     temporary_.clear();
-
-    // Make the rename itself durable; a folder that cannot be synced is not an error.
-    const int folder = ::open(folderOf(target_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
 }
 
 void SafeFile::failCreate(const QString& text) {

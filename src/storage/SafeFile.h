@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <initializer_list>
+#include <optional>
+
 namespace quill {
 
 // Reads a whole regular file. FIFOs, folders and devices are refused without blocking.
@@ -10,12 +13,20 @@ namespace quill {
 // Files larger than maxBytes are refused with the error text "File too large"; that refusal is
 // a plain Failure, not an OpenFailure, so callers that drop open failures still report it.
 QByteArray readWholeFile(const QString& path, qsizetype maxBytes);
+// The same, but a file that does not exist (nor its folder) gives nothing instead of the
+// failure; a file that exists and cannot be read still throws OpenFailure.
+std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype maxBytes);
 
 // Replaces the file with the bytes, or leaves the old file whole. A temporary file is written
 // in the target's folder (through a symbolic link to its target), every byte checked, flushed
 // and synced, then renamed over the old file, keeping its permissions.
 // Throws Failure "Cannot create file "<full path>". <error text>" when the file cannot be
 // created (read-only file or folder) and "Stream write error" when writing or syncing fails.
+// A name without a folder is handed to the system as it is, so it resolves against the current
+// folder even when that folder was removed ("No such file or directory"), never elsewhere.
+// A symbolic link in a sticky folder that everyone may write is followed only when it belongs
+// to the user or to the folder's owner (the kernel's protected-symlink rule); any other such
+// link refuses with the create failure "Permission denied".
 void writeFileAtomically(const QString& path, QByteArrayView bytes);
 
 // The platform's error text for errno, trailing blanks and periods removed.
@@ -28,6 +39,10 @@ QString fullPath(const QString& path);
 // constructor creates the temporary file (or throws the create failure), write() appends bytes,
 // commit() syncs and renames it over the target. Without a successful commit() the destructor
 // removes the temporary file and the target stays as it was.
+//
+// The temporary data goes into an unnamed file (O_TMPFILE) that gets its hidden name
+// ".<name>.<random>.tmp" only right before the rename, so a crash before that leaves nothing
+// behind; where the file system refuses unnamed files, the named file is created at once.
 class SafeFile {
 public:
     explicit SafeFile(const QString& path);
@@ -38,15 +53,28 @@ public:
     void write(QByteArrayView bytes);
     void commit();
 
+    // Saves the files as one unit as far as the system allows: all of them are synced and
+    // named first, and only when every one succeeded are they renamed, one right after the
+    // other. A failure before the renames leaves every target as it was. Throws what commit()
+    // throws.
+    static void commitAll(std::initializer_list<SafeFile*> files);
+
 private:
     [[noreturn]] void failCreate(const QString& text);
     [[noreturn]] void failWrite();
     void discard();
+    QByteArray temporaryName() const;
+    void finish();   // permissions, sync
+    void giveName(); // an unnamed file gets its temporary name
+    void replace();  // the rename over the target
+    void closeFile();
 
     QString path_;         // as the caller named it, for messages
     QByteArray target_;    // the file that is replaced (symbolic links resolved)
-    QByteArray temporary_; // the file being written
+    QByteArray folder_;    // the target's folder
+    QByteArray temporary_; // the temporary file's name, once it has one
     int fd_ = -1;
+    bool unnamed_ = false; // fd_ is an O_TMPFILE file without a name yet
     bool targetExists_ = false;
     unsigned oldMode_ = 0;
     unsigned oldOwner_ = 0;

@@ -33,7 +33,9 @@ TEST(ByteText, everySingleByte_roundTripsAndHighBytesBecomeEscapes) {
         const QByteArray bytes(1, char(b));
         const QString text = displayText(bytes);
         ASSERT_EQ(text.size(), 1) << b;
-        if (b < 0x80)
+        if (b == 0)
+            EXPECT_EQ(text.at(0).unicode(), NulSign); // visible, and back to byte 0
+        else if (b < 0x80)
             EXPECT_EQ(text.at(0).unicode(), b);
         else
             EXPECT_TRUE(isEscapedByte(text.at(0).unicode())) << b;
@@ -68,7 +70,7 @@ TEST(ByteText, everyEncodableCodePoint_showsAsItselfOrAsEscapedBytes) {
         const QString expected = QString::fromUcs4(&cp, 1);
         const QByteArray utf8 = expected.toUtf8();
         const QString shown = displayText(utf8);
-        if (isEscapedByte(cp))
+        if (isEscapedByte(cp) || cp == NulSign)
             ASSERT_EQ(shown, escapesOf(utf8)) << unsigned(cp);
         else
             ASSERT_EQ(shown, expected) << unsigned(cp);

@@ -1,4 +1,5 @@
 #include "fields/FieldCombo.h"
+#include "core/ByteText.h"
 #include "core/Failure.h"
 
 #include <QAbstractItemModel>
@@ -359,8 +360,12 @@ TEST_F(FieldComboTest, pastingSeveralLines_keepsEditTextOnOneLine) {
     QGuiApplication::clipboard()->setText(u"x\r\ny\nz\r"_s + QChar(0) + u"w"_s);
     QTest::keyClick(field_->lineEdit(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(shown(field_), u"ax y z  wb"_s);
+    // A byte 0 of an entry shows as the sign U+2400 and stays a byte 0; so does a typed sign.
     field_->setEditBytes(QByteArray("p\nq\0r", 5));
-    EXPECT_EQ(field_->editBytes(), "p q r");
+    EXPECT_EQ(field_->editBytes(), QByteArray("p q\0r", 5));
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(NulSign)));
+    QApplication::sendEvent(field_->lineEdit(), &typed);
+    EXPECT_EQ(field_->editBytes(), QByteArray("p q\0r\0", 6));
 }
 
 TEST_F(FieldComboTest, editBytes_keepBytesThatAreNotUtf8) {

@@ -122,11 +122,15 @@ TEST_F(DirectoryListingTest, missingFolder_keepsListingAndWorkingDirectory) {
     const Lines held = toVector(listing.lines());
     ASSERT_EQ(::chdir(tree.root().constData()), 0);
 
-    try {
-        listing.pointAt(tree.path("missing"));
-        FAIL() << "no failure";
-    } catch (const IoFailure& failure) {
-        EXPECT_EQ(failure.message(), u"File not found"_s);
+    // A byte 0 must not cut the name short to the folder before it.
+    for (const QByteArray& path :
+         {tree.path("missing"), tree.path("list") + QByteArray("\0sub", 4)}) {
+        try {
+            listing.pointAt(path);
+            FAIL() << "no failure";
+        } catch (const IoFailure& failure) {
+            EXPECT_EQ(failure.message(), u"File not found"_s);
+        }
     }
     EXPECT_EQ(listing.directory(), tree.path("list"));
     EXPECT_EQ(toVector(listing.lines()), held);

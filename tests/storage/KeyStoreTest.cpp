@@ -365,6 +365,8 @@ TEST_F(KeyStoreTest, twoProcessesWritingAtOnce_loseNoKey) {
     const QString path = path_;
     auto writer = [path](int copy) {
         KeyStore store(path);
+        // One store waits 2 s in all by default, enough for one command, not for 200 keys.
+        store.setBusyWait({60'000, {}, {}});
         for (int i = 0; i < keysEach; ++i) {
             if (!store.createKey(KeyStore::rootKey, u"shared\\%1"_s.arg(i)).ok())
                 return 1;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -148,6 +150,44 @@ TEST_F(RegistryAccessorTest, readOnlyStore_opensNothingAndFailsEveryCreate) {
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(quill::test::fileBytes(path_), before);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RegistryAccessorTest, storeLockedByAnotherProgram_waitsTwoSecondsInAllThenFails) {
+    {
+        KeyStore store(path_);
+        ASSERT_TRUE(store.createKey(KeyStore::rootKey, u"Quillbook").ok());
+    }
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path_).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    int waitsBegun = 0;
+    int waitedMs = 0;
+    KeyStore::BusyWait wait;
+    wait.started = [&] {
+        ++waitsBegun;
+    };
+    wait.sleep = [&](int ms) {
+        waitedMs += ms;
+    };
+    EXPECT_EQ(wait.budgetMs, 2000);
+    {
+        // The write command's steps: the store key, then two subkeys.
+        RegistryAccessor accessor(path_, wait);
+        accessor.openStoreKey();
+        EXPECT_EQ(failureOf(accessor, u"first"), u"Failed to create key first"_s);
+        EXPECT_EQ(failureOf(accessor, u"second"), u"Failed to create key second"_s);
+        EXPECT_EQ(waitsBegun, 1); // the busy cursor is shown once
+        EXPECT_EQ(waitedMs, 2000);
+
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        EXPECT_EQ(failureOf(accessor, u"later"), QString()); // a free store needs no waiting
+    }
+    sqlite3_close(other);
 }
 
 } // namespace

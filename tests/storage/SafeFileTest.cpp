@@ -237,12 +237,114 @@ TEST_F(SafeFileTest, killDuringLargeSave_leavesOldOrNewFileWhole) {
         EXPECT_TRUE(now == oldBytes || now == newBytes)
             << "round " << round << ": " << now.size() << " bytes";
         sawNew = sawNew || now == newBytes;
-        // The interrupted save may leave its temporary file behind, never a changed target.
-        for (const QString& name : namesIn(dir_.path()))
-            if (name != u"Phrase.log"_s)
-                QFile::remove(path(name));
+        // The data went into an unnamed file: nothing is left behind.
+        EXPECT_EQ(namesIn(dir_.path()), QStringList{u"Phrase.log"_s}) << "round " << round;
     }
     RecordProperty("new_content_seen", sawNew ? "yes" : "no");
+}
+
+TEST_F(SafeFileTest, pairWhoseSecondFileFails_leavesBothFilesUnchanged) {
+    const QString phrase = path(u"Phrase.log"_s);
+    const QString mean = path(u"Mean.log"_s);
+    const EntryList small = listOf({"new"});
+    const EntryList large = bigList(300 * 1024, 'm');
+    const auto savePair = [&] {
+        writeListFilePair(phrase, small, mean, large);
+    };
+    const struct {
+        const char* name;
+        std::function<int()> save;
+    } rows[] = {
+        {"read-only Mean.log",
+         [&] {
+             setMode(mean, 0444);
+             return runAsNobody(
+                 [&] { return expectFailure(savePair, createMessage(mean, EACCES)); });
+         }},
+        {"size limit between the two sizes",
+         [&] {
+             return runInChild([&] {
+                 std::signal(SIGXFSZ, SIG_IGN);
+                 const rlimit limit{100 * 1024, 100 * 1024};
+                 if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                     return Unexpected;
+                 return expectFailure(savePair, u"Stream write error"_s);
+             });
+         }},
+    };
+    for (const auto& row : rows) {
+        test::writeBytes(phrase, "old phrase\r\n");
+        test::writeBytes(mean, "old meaning\r\n");
+        setMode(phrase, 0666);
+        setMode(mean, 0666);
+        EXPECT_EQ(row.save(), Passed) << row.name;
+        EXPECT_EQ(test::fileBytes(phrase), QByteArray("old phrase\r\n")) << row.name;
+        EXPECT_EQ(test::fileBytes(mean), QByteArray("old meaning\r\n")) << row.name;
+        EXPECT_EQ(namesIn(dir_.path()), (QStringList{u"Mean.log"_s, u"Phrase.log"_s})) << row.name;
+    }
+    setMode(mean, 0666);
+    savePair();
+    EXPECT_EQ(test::fileBytes(phrase), QByteArray("new\r\n"));
+    EXPECT_EQ(test::fileBytes(mean), listText(large));
+}
+
+TEST_F(SafeFileTest, removedCurrentFolder_failsWithNoSuchFile_andWritesNowhereElse) {
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(u"gone"_s));
+    const QString gone = path(u"gone"_s);
+    const bool rootHadPhraseLog = QFileInfo::exists(u"/Phrase.log"_s);
+    const int result = runInChild([&] {
+        if (::chdir(QFile::encodeName(gone).constData()) != 0 ||
+            !QDir(dir_.path()).rmdir(u"gone"_s))
+            return Unexpected;
+        const int pair = expectFailure(
+            [] { writeListFilePair(u"Phrase.log"_s, listOf({"a"}), u"Mean.log"_s, listOf({"b"})); },
+            u"Cannot create file \"Phrase.log\". No such file or directory"_s);
+        const int single =
+            expectFailure([] { writeFileAtomically(u"Both.log"_s, "x"); },
+                          u"Cannot create file \"Both.log\". No such file or directory"_s);
+        return pair != Passed ? pair : single;
+    });
+    EXPECT_EQ(result, Passed);
+    EXPECT_EQ(QFileInfo::exists(u"/Phrase.log"_s), rootHadPhraseLog);
+    EXPECT_TRUE(namesIn(dir_.path()).isEmpty());
+}
+
+TEST_F(SafeFileTest, foreignLinkInStickyWorldWritableFolder_isNotFollowed) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a link to another user";
+    const passwd* nobody = ::getpwnam("nobody");
+    const uid_t victim = nobody ? nobody->pw_uid : 65534;
+    const uid_t stranger = 4242;
+    const QString shared = path(u"shared"_s);
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(u"shared"_s));
+    setMode(shared, 01777);
+    const QString own = path(u"own.log"_s);
+    test::writeBytes(own, "mine\r\n");
+    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), victim, victim), 0);
+    const auto plantLink = [&](const QString& name, const QString& target, uid_t owner) {
+        ASSERT_TRUE(QFile::link(target, shared + u'/' + name));
+        ASSERT_EQ(::lchown(QFile::encodeName(shared + u'/' + name).constData(), owner, owner), 0);
+    };
+    plantLink(u"dir.log"_s, own, stranger);
+    plantLink(u"files.log"_s, path(u"created.log"_s), stranger); // dangling
+    plantLink(u"Mean.log"_s, own, victim);
+
+    const int result = runAsNobody([&] {
+        const test::CurrentDirGuard guard(shared);
+        const int existing = expectFailure([] { writeFileAtomically(u"dir.log"_s, "x"); },
+                                           createMessage(shared + u"/dir.log"_s, EACCES));
+        const int dangling = expectFailure([] { writeListFile(u"files.log"_s, listOf({"x"})); },
+                                           createMessage(shared + u"/files.log"_s, EACCES));
+        if (existing != Passed || dangling != Passed)
+            return existing != Passed ? existing : dangling;
+        // The user's own link is followed as anywhere else.
+        writeListFile(u"Mean.log"_s, listOf({"through"}));
+        return Passed;
+    });
+    EXPECT_EQ(result, Passed);
+    EXPECT_EQ(test::fileBytes(own), QByteArray("through\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(path(u"created.log"_s)));
+    EXPECT_EQ(namesIn(shared).size(), 3); // the links, untouched
 }
 
 TEST_F(SafeFileTest, saveThroughSymbolicLink_updatesTargetAndKeepsLink) {

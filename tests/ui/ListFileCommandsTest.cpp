@@ -45,11 +45,26 @@ TEST_F(ListFileCommands, startUpWithoutMeanLog_loadsPrimaryButSelectsNothing) {
     EXPECT_TRUE(dialogs.failures.empty());
 }
 
-TEST_F(ListFileCommands, startUpWithFolderNamedPhraseLog_isDroppedLikeAMissingFile) {
+TEST_F(ListFileCommands, startUpWithListFileThatCannotBeRead_reportsItOnce) {
+    // A folder named Phrase.log: nothing is loaded.
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"Phrase.log"_s));
-    makeForm().FormActivate();
+    makeForm().runCommand(&TForm1::FormActivate);
     EXPECT_TRUE(form->ComboBox1->entries().empty());
-    EXPECT_TRUE(dialogs.failures.empty());
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].text,
+              u"Cannot open file \""_s + path(u"Phrase.log"_s) + u"\". Is a directory."_s);
+
+    // A FIFO named Mean.log: the primary field is loaded, nothing selected.
+    ASSERT_TRUE(QDir(dir.path()).rmdir(u"Phrase.log"_s));
+    writeBytes(path(u"Phrase.log"_s), "alpha\r\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"Mean.log"_s)).constData(), 0644), 0);
+    dialogs.failures.clear();
+    makeForm().runCommand(&TForm1::FormActivate);
+    EXPECT_EQ(texts(*form->ComboBox1), QStringList{u"alpha"_s});
+    EXPECT_EQ(form->ComboBox1->selectedIndex(), -1);
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].text,
+              u"Cannot open file \""_s + path(u"Mean.log"_s) + u"\". Not a regular file."_s);
 }
 
 TEST_F(ListFileCommands, saveFieldsOfEmptyFields_givesTwoEmptyFiles) {
@@ -133,18 +148,21 @@ int saveWithReadOnlyMean(void* context) {
         return 1;
     if (!c->dialogs->failures[0].text.startsWith(c->expectedStart))
         return 2;
-    if (fileBytes(u"Phrase.log"_s) != "new\r\n")
+    if (fileBytes(u"Phrase.log"_s) != "old\r\n")
         return 3;
     if (fileBytes(u"Mean.log"_s) != "old\r\n")
         return 4;
     return 0;
 }
 
-TEST_F(ListFileCommands, readOnlyMeanLog_writesPhraseLogThenReportsCreateFailure) {
+// The pair is saved as a unit: Phrase.log is not replaced when Mean.log cannot be.
+TEST_F(ListFileCommands, readOnlyMeanLog_reportsCreateFailureAndLeavesBothFiles) {
     makeForm();
     fill(*form->ComboBox1, {u"new"_s});
     fill(*form->ComboBox2, {u"changed"_s});
+    writeBytes(path(u"Phrase.log"_s), "old\r\n");
     writeBytes(path(u"Mean.log"_s), "old\r\n");
+    ASSERT_EQ(chmod(QFile::encodeName(path(u"Phrase.log"_s)).constData(), 0666), 0);
     ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
     ASSERT_EQ(chmod(QFile::encodeName(path(u"Mean.log"_s)).constData(), 0444), 0);
     ReadOnlyMeanCase c{form.get(), &dialogs,
