@@ -3,12 +3,34 @@
 #include "core/ByteText.h"
 
 #include <QSize>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <limits>
 
 namespace quill {
 
-EntryModel::EntryModel(QObject* parent) : QAbstractListModel(parent) {}
+EntryModel::EntryModel(QObject* parent) : QAbstractListModel(parent) {
+    connect(&sorting_, &QFutureWatcherBase::finished, this, &EntryModel::installSortedRun);
+}
+
+void EntryModel::sortNextRun() {
+    if (sorting_.isRunning())
+        return;
+    std::optional<PrefixIndex::Job> job = index_.nextJob(entries_);
+    if (!job)
+        return;
+    // The job owns a copy of its entries, so the list may change while it is sorted; install()
+    // drops the result then.
+    sorting_.setFuture(
+        QtConcurrent::run([job = std::move(*job)] { return PrefixIndex::sortRun(job); }));
+}
+
+void EntryModel::installSortedRun() {
+    QFuture<PrefixIndex::Order> done = sorting_.future();
+    if (done.resultCount() > 0)
+        index_.install(done.takeResult());
+    sortNextRun();
+}
 
 int EntryModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(entries_.size());
@@ -42,7 +64,9 @@ bool EntryModel::append(QByteArrayView entry) {
     const int row = int(entries_.size());
     beginInsertRows({}, row, row);
     entries_.append(entry);
+    index_.appended(1);
     endInsertRows();
+    sortNextRun();
     return true;
 }
 
@@ -64,7 +88,9 @@ qsizetype EntryModel::append(const EntryList& more) {
         entries_.reserve(bytes, count); // a load into an empty field: no slack at all
     for (qsizetype i = 0; i < count; ++i)
         entries_.append(more.at(i));
+    index_.appended(count);
     endInsertRows();
+    sortNextRun();
     return count;
 }
 
@@ -73,12 +99,15 @@ void EntryModel::remove(qsizetype index) {
         return;
     beginRemoveRows({}, int(index), int(index));
     entries_.remove(index);
+    index_.removed(index);
     endRemoveRows();
+    sortNextRun();
 }
 
 void EntryModel::clear() {
     beginResetModel();
     entries_.clear();
+    index_.reset(0);
     endResetModel();
 }
 
@@ -87,7 +116,9 @@ void EntryModel::replaceAll(EntryList entries) {
     beginResetModel();
     entries_ = std::move(entries);
     entries_.setFootprintLimit(limit);
+    index_.reset(entries_.size());
     endResetModel();
+    sortNextRun();
 }
 
 void EntryModel::setItemHeight(int pixels) {
