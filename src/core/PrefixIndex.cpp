@@ -161,17 +161,14 @@ void PrefixIndex::removed(qsizetype index) {
         }
         --run->count;
         run->version = ++nextVersion_;
-        if (run->count == 0) {
+        if (run->count == 0)
             runs_.erase(run);
-            ++generation_; // later runs moved: a job in flight no longer names its run
-        }
         return;
     }
 }
 
 void PrefixIndex::reset(qsizetype count) {
     std::vector<Run>().swap(runs_);
-    ++generation_;
     size_ = 0;
     appended(count);
 }
@@ -238,7 +235,7 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) c
     for (size_t r = 0; r < runs_.size(); ++r) {
         const Run& run = runs_[r];
         if (qsizetype(run.sorted.size()) < run.count) {
-            Job job{generation_, qsizetype(r), run.version, {}, {}};
+            Job job{qsizetype(r), run.version, {}, {}};
             const QByteArrayView firstEntry = entries.at(start);
             const QByteArrayView lastEntry = entries.at(start + run.count - 1);
             job.bytes.reserve(lastEntry.data() + lastEntry.size() - firstEntry.data());
@@ -277,7 +274,7 @@ PrefixIndex::Order PrefixIndex::sortRun(const Job& job) {
             return false;
         return compareFolded(entry(a.position), entry(b.position)) < 0;
     });
-    Order order{job.generation, job.run, job.version, {}, {}};
+    Order order{job.run, job.version, {}, {}};
     order.sorted.resize(size_t(n));
     for (qsizetype k = 0; k < n; ++k)
         order.sorted[size_t(k)] = keyed[size_t(k)].position;
@@ -286,7 +283,7 @@ PrefixIndex::Order PrefixIndex::sortRun(const Job& job) {
 }
 
 void PrefixIndex::install(Order order) {
-    if (order.generation != generation_ || order.run < 0 || order.run >= qsizetype(runs_.size()))
+    if (order.run < 0 || order.run >= qsizetype(runs_.size()))
         return;
     Run& run = runs_[size_t(order.run)];
     if (run.version != order.version || qsizetype(order.sorted.size()) > run.count ||

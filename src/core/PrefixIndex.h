@@ -45,7 +45,6 @@ public:
 
     // The entries of one run, copied, with what install() needs to recognise the run again.
     struct Job {
-        std::uint64_t generation = 0;
         qsizetype run = 0;
         std::uint64_t version = 0;
         QByteArray bytes;
@@ -53,7 +52,6 @@ public:
     };
     // Positions of a job's entries in case-folded order and the smallest of every block.
     struct Order {
-        std::uint64_t generation = 0;
         qsizetype run = 0;
         std::uint64_t version = 0;
         std::vector<std::uint16_t> sorted;
@@ -70,6 +68,8 @@ public:
 private:
     struct Run {
         qsizetype count = 0;
+        // New for every run and after every removal, so a job's result finds out whether the
+        // run it sorted is still the same.
         std::uint64_t version = 0;
         // Positions (within the run) of the first sorted.size() entries, in case-folded order.
         std::vector<std::uint16_t> sorted;
@@ -79,7 +79,6 @@ private:
     qsizetype runSize_;
     qsizetype size_ = 0; // entries the index was told about
     std::vector<Run> runs_;
-    std::uint64_t generation_ = 0;
     std::uint64_t nextVersion_ = 0;
 };
 
