@@ -96,21 +96,41 @@ int comparePrefix(QByteArrayView entry, const Folded& prefix, Folded& scratch) {
     return 0;
 }
 
-// The first three folded code points, each plus one, 21 bits apiece; 0 marks the end, so the
-// keys sort as the texts do.
-constexpr int keyBits = 21;
-constexpr std::uint64_t keySlot = (std::uint64_t(1) << keyBits) - 1;
-
+// The first eight bytes of the folded text in UTF-8, whose byte order is the code points'
+// order; zeros after the end. Equal keys leave the order to the whole texts.
 std::uint64_t sortKey(QByteArrayView entry, Folded& scratch) {
     std::uint64_t key = 0;
+    int bytes = 0;
+    const auto put = [&](std::uint64_t byte) {
+        if (bytes < 8) {
+            key |= byte << (8 * (7 - bytes));
+            ++bytes;
+        }
+    };
     if (plainAscii(entry)) {
-        for (qsizetype k = 0; k < 3; ++k)
-            key = (key << keyBits) | (k < entry.size() ? asciiFolded(entry[k]) + 1 : 0);
+        for (qsizetype k = 0; k < entry.size() && k < 8; ++k)
+            put(asciiFolded(entry[k]));
         return key;
     }
     foldEntry(entry, scratch);
-    for (qsizetype k = 0; k < 3; ++k)
-        key = (key << keyBits) | (k < scratch.size() ? scratch[k] + 1 : 0);
+    for (qsizetype k = 0; k < scratch.size() && bytes < 8; ++k) {
+        const char32_t cp = scratch[k];
+        if (cp < 0x80) {
+            put(cp);
+        } else if (cp < 0x800) {
+            put(0xC0 | (cp >> 6));
+            put(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            put(0xE0 | (cp >> 12));
+            put(0x80 | ((cp >> 6) & 0x3F));
+            put(0x80 | (cp & 0x3F));
+        } else {
+            put(0xF0 | (cp >> 18));
+            put(0x80 | ((cp >> 12) & 0x3F));
+            put(0x80 | ((cp >> 6) & 0x3F));
+            put(0x80 | (cp & 0x3F));
+        }
+    }
     return key;
 }
 
@@ -238,11 +258,13 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) c
             Job job{qsizetype(r), run.version, {}, {}};
             const QByteArrayView firstEntry = entries.at(start);
             const QByteArrayView lastEntry = entries.at(start + run.count - 1);
-            job.bytes.reserve(lastEntry.data() + lastEntry.size() - firstEntry.data());
-            job.ends.reserve(size_t(run.count));
+            // The entries of a list lie one after another in one buffer.
+            const char* base = firstEntry.data();
+            job.bytes = QByteArray(base, lastEntry.data() + lastEntry.size() - base);
+            job.ends.resize(size_t(run.count));
             for (qsizetype k = 0; k < run.count; ++k) {
-                job.bytes.append(entries.at(start + k));
-                job.ends.push_back(std::uint32_t(job.bytes.size()));
+                const QByteArrayView entry = entries.at(start + k);
+                job.ends[size_t(k)] = std::uint32_t(entry.data() + entry.size() - base);
             }
             return job;
         }
@@ -269,9 +291,6 @@ PrefixIndex::Order PrefixIndex::sortRun(const Job& job) {
     std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
         if (a.key != b.key)
             return a.key < b.key;
-        // Equal keys with an end among the three code points are equal texts.
-        if ((a.key & keySlot) == 0)
-            return false;
         return compareFolded(entry(a.position), entry(b.position)) < 0;
     });
     Order order{job.run, job.version, {}, {}};
