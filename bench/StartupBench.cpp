@@ -5,7 +5,7 @@
 // same steps run on a window of two plain QComboBoxes filled with addItems() as the reference.
 // Each figure is measured in a fresh process.
 //
-//   build/dev/bench/bench_startup [entries]
+//   build/dev/bench/bench_startup [entries [program]]
 
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"

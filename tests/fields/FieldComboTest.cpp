@@ -156,6 +156,30 @@ TEST_F(FieldComboTest, openList_isAsWideAsFieldAndShowsAtMostEightRows) {
     }
 }
 
+TEST_F(FieldComboTest, openListOfManyEntries_keysMoveTheCurrentRowAndKeepItShown) {
+    EntryList many;
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(many.append(QByteArray::number(i)));
+    field_->addEntries(many);
+    field_->showPopup();
+    QAbstractItemView* view = field_->view();
+    ASSERT_TRUE(view->isVisible());
+    struct Step {
+        Qt::Key key;
+        int row;
+    };
+    for (const Step step :
+         {Step{Qt::Key_End, 999}, Step{Qt::Key_PageUp, 991}, Step{Qt::Key_Up, 990},
+          Step{Qt::Key_Home, 0}, Step{Qt::Key_PageDown, 8}}) {
+        QTest::keyClick(view, step.key);
+        EXPECT_EQ(view->currentIndex().row(), step.row) << step.row;
+        const QRect shownRow = view->visualRect(view->currentIndex());
+        EXPECT_TRUE(view->viewport()->rect().contains(shownRow)) << step.row;
+        EXPECT_EQ(view->indexAt(shownRow.center()), view->currentIndex()) << step.row;
+    }
+    field_->hidePopup();
+}
+
 TEST_F(FieldComboTest, itemHeight_setsEveryRowOfTheOpenList) {
     fill(field_, {"one", "two", "three"});
     field_->setItemHeight(17);
