@@ -240,14 +240,6 @@ bool PrefixIndex::complete() const {
                        [](const Run& run) { return qsizetype(run.sorted.size()) == run.count; });
 }
 
-qsizetype PrefixIndex::footprint() const {
-    qsizetype bytes = qsizetype(runs_.capacity() * sizeof(Run));
-    for (const Run& run : runs_)
-        bytes += qsizetype((run.sorted.capacity() + run.blockMinimum.capacity()) *
-                           sizeof(std::uint16_t));
-    return bytes;
-}
-
 std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) const {
     if (entries.size() != size_)
         return std::nullopt;

@@ -40,8 +40,6 @@ public:
     qsizetype findPrefix(const EntryList& entries, QStringView prefix) const;
     // True when every entry is covered, so no lookup scans.
     bool complete() const;
-    // Bytes the index itself holds.
-    qsizetype footprint() const;
 
     // The entries of one run, copied, with what install() needs to recognise the run again.
     struct Job {
