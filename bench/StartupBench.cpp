@@ -175,6 +175,7 @@ int runReference(int& argc, char** argv) {
         file.write(text);
     }
     f.saveMs = timer.nsecsElapsed() / 1e6;
+    f.peakRssKb = peakResidentKb();
     print(f);
     return 0;
 }

@@ -247,7 +247,7 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) c
     for (size_t r = 0; r < runs_.size(); ++r) {
         const Run& run = runs_[r];
         if (qsizetype(run.sorted.size()) < run.count) {
-            Job job{qsizetype(r), run.version, {}, {}};
+            Job job{qsizetype(r), run.version, {}, {}, {}, {}};
             const QByteArrayView firstEntry = entries.at(start);
             const QByteArrayView lastEntry = entries.at(start + run.count - 1);
             // The entries of a list lie one after another in one buffer.
@@ -258,6 +258,8 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) c
                 const QByteArrayView entry = entries.at(start + k);
                 job.ends[size_t(k)] = std::uint32_t(entry.data() + entry.size() - base);
             }
+            job.keys.resize(size_t(run.count));
+            job.sorted.resize(size_t(run.count));
             return job;
         }
         start += run.count;
@@ -265,30 +267,30 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) c
     return std::nullopt;
 }
 
-PrefixIndex::Order PrefixIndex::sortRun(const Job& job) {
+PrefixIndex::Order PrefixIndex::sortRun(Job job) {
     const auto entry = [&job](qsizetype k) {
         const std::uint32_t begin = k == 0 ? 0 : job.ends[size_t(k) - 1];
         return QByteArrayView(job.bytes.constData() + begin,
                               qsizetype(job.ends[size_t(k)] - begin));
     };
-    struct Keyed {
-        std::uint64_t key;
-        std::uint16_t position;
-    };
+    // Six key bytes above the position: the sort moves eight bytes per entry.
+    constexpr std::uint64_t positionBits = 0xFFFF;
     const auto n = qsizetype(job.ends.size());
-    std::vector<Keyed> keyed(size_t(n), Keyed{0, 0});
+    std::vector<std::uint64_t>& keyed = job.keys;
+    keyed.resize(size_t(n));
     Folded scratch;
     for (qsizetype k = 0; k < n; ++k)
-        keyed[size_t(k)] = {sortKey(entry(k), scratch), std::uint16_t(k)};
-    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        return compareFolded(entry(a.position), entry(b.position)) < 0;
+        keyed[size_t(k)] = (sortKey(entry(k), scratch) & ~positionBits) | std::uint64_t(k);
+    std::sort(keyed.begin(), keyed.end(), [&](std::uint64_t a, std::uint64_t b) {
+        if ((a | positionBits) != (b | positionBits))
+            return a < b;
+        return compareFolded(entry(qsizetype(a & positionBits)),
+                             entry(qsizetype(b & positionBits))) < 0;
     });
-    Order order{job.run, job.version, {}, {}};
+    Order order{job.run, job.version, std::move(job.sorted), {}};
     order.sorted.resize(size_t(n));
     for (qsizetype k = 0; k < n; ++k)
-        order.sorted[size_t(k)] = keyed[size_t(k)].position;
+        order.sorted[size_t(k)] = std::uint16_t(keyed[size_t(k)] & positionBits);
     order.blockMinimum = blockMinima(order.sorted);
     return order;
 }

@@ -47,6 +47,10 @@ public:
         std::uint64_t version = 0;
         QByteArray bytes;
         std::vector<std::uint32_t> ends;
+        // Room for the sort, allocated with the job so that a worker thread keeps no memory of
+        // its own once the job is done.
+        std::vector<std::uint64_t> keys;
+        std::vector<std::uint16_t> sorted;
     };
     // Positions of a job's entries in case-folded order and the smallest of every block.
     struct Order {
@@ -59,7 +63,7 @@ public:
     // The first run that is not fully covered, copied out of `entries`; nothing when complete.
     std::optional<Job> nextJob(const EntryList& entries) const;
     // Sorts a job's entries; touches nothing but the job.
-    static Order sortRun(const Job& job);
+    static Order sortRun(Job job);
     // Covers the run with the order, unless the run changed since its job was made.
     void install(Order order);
 

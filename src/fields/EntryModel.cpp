@@ -21,8 +21,8 @@ void EntryModel::sortNextRun() {
         return;
     // The job owns a copy of its entries, so the list may change while it is sorted; install()
     // drops the result then.
-    sorting_.setFuture(
-        QtConcurrent::run([job = std::move(*job)] { return PrefixIndex::sortRun(job); }));
+    sorting_.setFuture(QtConcurrent::run(
+        [job = std::move(*job)]() mutable { return PrefixIndex::sortRun(std::move(job)); }));
 }
 
 void EntryModel::installSortedRun() {
