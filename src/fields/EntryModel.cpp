@@ -13,6 +13,21 @@ EntryModel::EntryModel(QObject* parent) : QAbstractListModel(parent) {
     connect(&sorting_, &QFutureWatcherBase::finished, this, &EntryModel::installSortedRun);
 }
 
+void EntryModel::scheduleSorting() {
+    // Sorting starts once the command that changed the list is over: a load of two fields or a
+    // generator's batch does not share the processor with it.
+    if (sortingScheduled_)
+        return;
+    sortingScheduled_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            sortingScheduled_ = false;
+            sortNextRun();
+        },
+        Qt::QueuedConnection);
+}
+
 void EntryModel::sortNextRun() {
     if (sorting_.isRunning())
         return;
@@ -66,7 +81,7 @@ bool EntryModel::append(QByteArrayView entry) {
     entries_.append(entry);
     index_.appended(1);
     endInsertRows();
-    sortNextRun();
+    scheduleSorting();
     return true;
 }
 
@@ -90,7 +105,7 @@ qsizetype EntryModel::append(const EntryList& more) {
         entries_.append(more.at(i));
     index_.appended(count);
     endInsertRows();
-    sortNextRun();
+    scheduleSorting();
     return count;
 }
 
@@ -101,7 +116,7 @@ void EntryModel::remove(qsizetype index) {
     entries_.remove(index);
     index_.removed(index);
     endRemoveRows();
-    sortNextRun();
+    scheduleSorting();
 }
 
 void EntryModel::clear() {
@@ -118,7 +133,7 @@ void EntryModel::replaceAll(EntryList entries) {
     entries_.setFootprintLimit(limit);
     index_.reset(entries_.size());
     endResetModel();
-    sortNextRun();
+    scheduleSorting();
 }
 
 void EntryModel::setItemHeight(int pixels) {

@@ -36,9 +36,12 @@ public:
     // First entry, in list order, that begins with the text ignoring letter case; -1 if none.
     qsizetype findPrefix(QStringView text) const { return index_.findPrefix(entries_, text); }
     // True when the index covers every entry and no sorting is under way.
-    bool indexComplete() const { return index_.complete() && !sorting_.isRunning(); }
+    bool indexComplete() const {
+        return index_.complete() && !sorting_.isRunning() && !sortingScheduled_;
+    }
 
 private:
+    void scheduleSorting();
     // Starts sorting the next run that the index does not cover yet, unless one is being sorted.
     void sortNextRun();
     void installSortedRun();
@@ -47,6 +50,7 @@ private:
     int itemHeight_ = 0;
     PrefixIndex index_;
     QFutureWatcher<PrefixIndex::Order> sorting_;
+    bool sortingScheduled_ = false;
 };
 
 } // namespace quill
