@@ -66,9 +66,13 @@ constexpr char16_t kelvinSign = 0x212A; // k
 
 } // namespace
 
-qsizetype EntryList::findPrefix(QStringView prefix) const {
+qsizetype EntryList::findPrefix(QStringView prefix, qsizetype from, qsizetype to) const {
+    from = std::max<qsizetype>(from, 0);
+    to = std::min(to, size());
+    if (from >= to)
+        return -1;
     if (prefix.isEmpty())
-        return empty() ? -1 : 0;
+        return from;
     const QByteArray prefixBytes = storedBytes(prefix);
     QByteArray lowered = prefixBytes;
     for (char& c : lowered)
@@ -78,8 +82,7 @@ qsizetype EntryList::findPrefix(QStringView prefix) const {
     // Case partners differ in length by up to three bytes to one (k and the Kelvin sign), so a
     // slice of three times the prefix holds every possible match.
     const qsizetype slice = prefixBytes.size() * 3 + 4;
-    const qsizetype n = size();
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = from; i < to; ++i) {
         const QByteArrayView entry = at(i);
         // Plain ASCII compares byte by byte; only a non-ASCII byte on either side needs text.
         qsizetype k = 0;

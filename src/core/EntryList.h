@@ -38,7 +38,9 @@ public:
     void shrinkToFit();
 
     // First entry, in list order, that begins with the prefix ignoring letter case; -1 if none.
-    qsizetype findPrefix(QStringView prefix) const;
+    qsizetype findPrefix(QStringView prefix) const { return findPrefix(prefix, 0, size()); }
+    // The same, looking only at the entries from `from` up to, not including, `to`.
+    qsizetype findPrefix(QStringView prefix, qsizetype from, qsizetype to) const;
 
     friend bool operator==(const EntryList& a, const EntryList& b) {
         return a.ends_ == b.ends_ && a.bytes_ == b.bytes_;

@@ -3,12 +3,49 @@
 #include "core/ByteText.h"
 
 #include <QSize>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <limits>
 
 namespace quill {
 
-EntryModel::EntryModel(QObject* parent) : QAbstractListModel(parent) {}
+EntryModel::EntryModel(QObject* parent) : QAbstractListModel(parent) {
+    connect(&sorting_, &QFutureWatcherBase::finished, this, &EntryModel::installSortedRun);
+}
+
+void EntryModel::scheduleSorting() {
+    // Sorting starts once the command that changed the list is over: a load of two fields or a
+    // generator's batch does not share the processor with it.
+    if (sortingScheduled_)
+        return;
+    sortingScheduled_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            sortingScheduled_ = false;
+            sortNextRun();
+        },
+        Qt::QueuedConnection);
+}
+
+void EntryModel::sortNextRun() {
+    if (sorting_.isRunning())
+        return;
+    std::optional<PrefixIndex::Job> job = index_.nextJob(entries_);
+    if (!job)
+        return;
+    // The job owns a copy of its entries, so the list may change while it is sorted; install()
+    // drops the result then.
+    sorting_.setFuture(QtConcurrent::run(
+        [job = std::move(*job)]() mutable { return PrefixIndex::sortRun(std::move(job)); }));
+}
+
+void EntryModel::installSortedRun() {
+    QFuture<PrefixIndex::Order> done = sorting_.future();
+    if (done.resultCount() > 0)
+        index_.install(done.takeResult());
+    sortNextRun();
+}
 
 int EntryModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(entries_.size());
@@ -42,7 +79,9 @@ bool EntryModel::append(QByteArrayView entry) {
     const int row = int(entries_.size());
     beginInsertRows({}, row, row);
     entries_.append(entry);
+    index_.appended(1);
     endInsertRows();
+    scheduleSorting();
     return true;
 }
 
@@ -64,7 +103,9 @@ qsizetype EntryModel::append(const EntryList& more) {
         entries_.reserve(bytes, count); // a load into an empty field: no slack at all
     for (qsizetype i = 0; i < count; ++i)
         entries_.append(more.at(i));
+    index_.appended(count);
     endInsertRows();
+    scheduleSorting();
     return count;
 }
 
@@ -73,12 +114,15 @@ void EntryModel::remove(qsizetype index) {
         return;
     beginRemoveRows({}, int(index), int(index));
     entries_.remove(index);
+    index_.removed(index);
     endRemoveRows();
+    scheduleSorting();
 }
 
 void EntryModel::clear() {
     beginResetModel();
     entries_.clear();
+    index_.reset(0);
     endResetModel();
 }
 
@@ -87,7 +131,9 @@ void EntryModel::replaceAll(EntryList entries) {
     beginResetModel();
     entries_ = std::move(entries);
     entries_.setFootprintLimit(limit);
+    index_.reset(entries_.size());
     endResetModel();
+    scheduleSorting();
 }
 
 void EntryModel::setItemHeight(int pixels) {

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "core/EntryList.h"
+#include "core/PrefixIndex.h"
 
 #include <QAbstractListModel>
+#include <QFutureWatcher>
 
 namespace quill {
 
 // Presents an EntryList to a combo box: one row per entry, shown as its display text.
-// All rows have the same height, so views never measure the entries.
+// All rows have the same height, so views never measure the entries. It keeps a prefix index of
+// its entries up to date, sorting the runs of the index one after another on a worker thread.
 class EntryModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -30,9 +33,24 @@ public:
     void setItemHeight(int pixels);
     int itemHeight() const { return itemHeight_; }
 
+    // First entry, in list order, that begins with the text ignoring letter case; -1 if none.
+    qsizetype findPrefix(QStringView text) const { return index_.findPrefix(entries_, text); }
+    // True when the index covers every entry and no sorting is under way.
+    bool indexComplete() const {
+        return index_.complete() && !sorting_.isRunning() && !sortingScheduled_;
+    }
+
 private:
+    void scheduleSorting();
+    // Starts sorting the next run that the index does not cover yet, unless one is being sorted.
+    void sortNextRun();
+    void installSortedRun();
+
     EntryList entries_;
     int itemHeight_ = 0;
+    PrefixIndex index_;
+    QFutureWatcher<PrefixIndex::Order> sorting_;
+    bool sortingScheduled_ = false;
 };
 
 } // namespace quill

@@ -2,10 +2,9 @@
 
 #include "core/ByteText.h"
 #include "core/Failure.h"
+#include "fields/EntryListView.h"
 #include "fields/EntryModel.h"
 #include "fields/FieldLineEdit.h"
-
-#include <QListView>
 
 namespace quill {
 
@@ -31,12 +30,11 @@ FieldCombo::FieldCombo(QWidget* parent)
     setInsertPolicy(QComboBox::NoInsert);
     setDuplicatesEnabled(true);
 
+    setView(new EntryListView(this));
     setModel(model_);
     // Size from a minimum text length, never from measuring a million entries.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMaxVisibleItems(8);
-    if (auto* list = qobject_cast<QListView*>(view()))
-        list->setUniformItemSizes(true);
     QComboBox::setCurrentIndex(-1);
 
     connect(this, &QComboBox::activated, this, &FieldCombo::onPicked);
@@ -45,6 +43,10 @@ FieldCombo::FieldCombo(QWidget* parent)
 
 const EntryList& FieldCombo::entries() const {
     return model_->entries();
+}
+
+bool FieldCombo::completionIndexed() const {
+    return model_->indexComplete();
 }
 
 qsizetype FieldCombo::selectedIndex() const {
@@ -167,9 +169,8 @@ void FieldCombo::onTextEdited(const QString& text) {
     const int caret = edit_->cursorPosition();
     // Completion follows a typed character at the end of the text; any other edit (Backspace,
     // Delete, cut, paste, typing inside the text) leaves no entry selected.
-    const qsizetype found = edit_->typing() && caret == text.size() && !text.isEmpty()
-                                ? entries().findPrefix(text)
-                                : -1;
+    const qsizetype found =
+        edit_->typing() && caret == text.size() && !text.isEmpty() ? model_->findPrefix(text) : -1;
     completing_ = true;
     if (found >= 0) {
         const QString entry = displayText(entries().at(found));

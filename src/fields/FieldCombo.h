@@ -20,6 +20,8 @@ public:
 
     const EntryList& entries() const;
     qsizetype selectedIndex() const;
+    // True when completion no longer scans any entry (the index is built in the background).
+    bool completionIndexed() const;
 
     // Throws Failure("Unable to insert a line") when the field refuses the entry.
     void addEntry(QByteArrayView entry);

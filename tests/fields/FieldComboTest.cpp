@@ -3,10 +3,10 @@
 #include "core/Failure.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QListView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -146,10 +146,8 @@ TEST_F(FieldComboTest, openList_isAsWideAsFieldAndShowsAtMostEightRows) {
         for (int i = 0; i < row.entries; ++i)
             field_->addEntry(QByteArray::number(i));
         field_->showPopup();
-        auto* view = qobject_cast<QListView*>(field_->view());
-        ASSERT_NE(view, nullptr);
+        QAbstractItemView* view = field_->view();
         ASSERT_TRUE(view->isVisible());
-        EXPECT_TRUE(view->uniformItemSizes());
         EXPECT_EQ(view->window()->width(), field_->width()) << row.entries;
         const int rowHeight = view->sizeHintForRow(0);
         ASSERT_GT(rowHeight, 0);
@@ -157,6 +155,30 @@ TEST_F(FieldComboTest, openList_isAsWideAsFieldAndShowsAtMostEightRows) {
         EXPECT_EQ(view->verticalScrollBar()->isVisible(), row.entries > 8) << row.entries;
         field_->hidePopup();
     }
+}
+
+TEST_F(FieldComboTest, openListOfManyEntries_keysMoveTheCurrentRowAndKeepItShown) {
+    EntryList many;
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(many.append(QByteArray::number(i)));
+    field_->addEntries(many);
+    field_->showPopup();
+    QAbstractItemView* view = field_->view();
+    ASSERT_TRUE(view->isVisible());
+    struct Step {
+        Qt::Key key;
+        int row;
+    };
+    for (const Step step :
+         {Step{Qt::Key_End, 999}, Step{Qt::Key_PageUp, 991}, Step{Qt::Key_Up, 990},
+          Step{Qt::Key_Home, 0}, Step{Qt::Key_PageDown, 8}}) {
+        QTest::keyClick(view, step.key);
+        EXPECT_EQ(view->currentIndex().row(), step.row) << step.row;
+        const QRect shownRow = view->visualRect(view->currentIndex());
+        EXPECT_TRUE(view->viewport()->rect().contains(shownRow)) << step.row;
+        EXPECT_EQ(view->indexAt(shownRow.center()), view->currentIndex()) << step.row;
+    }
+    field_->hidePopup();
 }
 
 TEST_F(FieldComboTest, itemHeight_setsEveryRowOfTheOpenList) {
