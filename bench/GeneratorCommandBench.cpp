@@ -1,6 +1,6 @@
 // Generation through the real commands: the menu entry runs, the prompt is answered at once, and
 // the entries land in the primary field (entry model and combo box included).
-#include "app/Dialogs.h"
+#include "AnsweringDialogs.h"
 #include "app/FormServices.h"
 #include "app/TForm1.h"
 #include "fields/FieldCombo.h"
@@ -16,28 +16,8 @@ namespace {
 
 using namespace quill;
 
-// Confirms every prompt with one fixed answer; long work is never cancelled.
-class AnsweringDialogs : public Dialogs {
-public:
-    QString answer;
-    int failures = 0;
-
-    std::optional<QString> prompt(const QString&, const QString&, const QString&) override {
-        return answer;
-    }
-    bool askOkCancel(const QString&, const QString&) override { return true; }
-    void beep() override {}
-    void reportFailure(const QString&, const QString&) override { ++failures; }
-    std::unique_ptr<Progress> startProgress(const QString&, qint64) override {
-        struct Running : Progress {
-            bool update(qint64) override { return true; }
-        };
-        return std::make_unique<Running>();
-    }
-};
-
 void runCommand(benchmark::State& state, const char* action, const QString& count) {
-    AnsweringDialogs dialogs;
+    bench::AnsweringDialogs dialogs;
     dialogs.answer = count;
     FormServices services;
     services.dialogs = &dialogs;

@@ -2,7 +2,7 @@
 // dialog's confirmation to the filled primary field (the dialog answers at once).
 //
 //   build/dev/bench/bench_list_dialogs --benchmark_min_time=2
-#include "app/Dialogs.h"
+#include "AnsweringDialogs.h"
 #include "app/FormServices.h"
 #include "app/TForm1.h"
 #include "fields/FieldCombo.h"
@@ -22,29 +22,6 @@ using namespace quill;
 
 constexpr int entryCount = 1'000'000;
 
-// Confirms every file dialog with one path.
-class ConfirmingDialogs : public Dialogs {
-public:
-    QString path;
-    int failures = 0;
-
-    std::optional<QString> prompt(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    bool askOkCancel(const QString&, const QString&) override { return true; }
-    void beep() override {}
-    void reportFailure(const QString&, const QString&) override { ++failures; }
-    std::unique_ptr<Progress> startProgress(const QString&, qint64) override {
-        struct Running : Progress {
-            bool update(qint64) override { return true; }
-        };
-        return std::make_unique<Running>();
-    }
-    std::optional<FileChoice> openFileName(const FileDialog&) override {
-        return FileChoice{path, 1};
-    }
-};
-
 // Words of 8 letters: 10 bytes a line with CR LF.
 QByteArray tenMegabyteList() {
     QByteArray bytes;
@@ -61,7 +38,7 @@ QByteArray tenMegabyteList() {
 void openListOfMillionEntries(benchmark::State& state) {
     QTemporaryDir folder;
     const QString start = QDir::currentPath();
-    ConfirmingDialogs dialogs;
+    bench::AnsweringDialogs dialogs;
     dialogs.path = folder.filePath(QStringLiteral("million.lst"));
     QFile file(dialogs.path);
     if (!file.open(QIODevice::WriteOnly) || file.write(tenMegabyteList()) != entryCount * 10) {
