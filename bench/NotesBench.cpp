@@ -1,14 +1,18 @@
 // One key typed into the notes pane while it holds 1 MB of text (10,000 paragraphs of 100
 // characters, or 100 of 10,000), cursor in the middle: the key, the new layout of its paragraph
-// and the repaint.
+// and the repaint. And the 10 MB rich text and 20 MB plain text files of bench_rtf opened
+// through "&Open Notes As...." into the shown pane, until it has handled the events that follow.
 //
 //   build/dev/bench/bench_notes --benchmark_min_time=2
+#include "RtfSamples.h"
 #include "app/Dialogs.h"
 #include "app/FormServices.h"
 #include "app/TForm1.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -37,6 +41,41 @@ public:
         return std::make_unique<Running>();
     }
 };
+
+// Confirms "&Open Notes As...." with one file.
+class OpeningDialogs : public CancellingDialogs {
+public:
+    explicit OpeningDialogs(QString path) : path_(std::move(path)) {}
+    std::optional<FileChoice> openFileName(const FileDialog&) override {
+        return FileChoice{path_, 1};
+    }
+
+private:
+    QString path_;
+};
+
+void openIntoPane(benchmark::State& state, QByteArray (*makeFile)()) {
+    const QByteArray bytes = makeFile();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.rtf"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        state.SkipWithError("cannot write the notes file");
+        return;
+    }
+    file.close();
+    OpeningDialogs dialogs(path);
+    FormServices services;
+    services.dialogs = &dialogs;
+    TForm1 form(services);
+    form.show();
+    QAction& open = *form.findChild<QAction*>(QStringLiteral("OpenAs1"));
+    for (auto _ : state) {
+        open.trigger();
+        QApplication::processEvents();
+    }
+    state.counters["blocks"] = double(form.RichEdit1->document()->blockCount());
+}
 
 void keyIntoMegabyteOfNotes(benchmark::State& state, int paragraphLength) {
     CancellingDialogs dialogs;
@@ -72,3 +111,7 @@ void keyIntoMegabyteOfNotes(benchmark::State& state, int paragraphLength) {
 
 BENCHMARK_CAPTURE(keyIntoMegabyteOfNotes, shortParagraphs, 100)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(keyIntoMegabyteOfNotes, longParagraphs, 10'000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openIntoPane, richText10MB, &quill::bench::richText)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openIntoPane, plainText20MB, &quill::bench::plainText)
+    ->Unit(benchmark::kMillisecond);

@@ -6,6 +6,8 @@
 #include "storage/SafeFile.h"
 
 #include <QAction>
+#include <QScopeGuard>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -79,6 +81,12 @@ void TForm1::loadNotesFile(const QString& path) {
     } catch (const std::bad_alloc&) {
         throw Failure(u"Failed to Load Stream"_s);
     }
+    // The pane lets go of its caret while the content is replaced and takes a new one at the
+    // start. Carried along to the end, the caret would make the pane lay out the whole document
+    // the next time it shows it (seconds for a large file), instead of bit by bit from the top.
+    RichEdit1->setTextCursor(QTextCursor());
+    const auto caretAtStart =
+        qScopeGuard([this] { RichEdit1->setTextCursor(QTextCursor(RichEdit1->document())); });
     loadNotes(bytes, *RichEdit1->document());
 }
 

@@ -20,8 +20,13 @@ void DocumentBuilder::setCharFormat(const QTextCharFormat& format) {
 }
 
 // Each new paragraph starts with the format of the one before, which is the format most
-// paragraphs end with, so few need setting again.
+// paragraphs end with, so few need setting again. Such a paragraph end goes into the run as a
+// paragraph separator: one insertion then fills many paragraphs of the same character format.
 void DocumentBuilder::endParagraph(const QTextBlockFormat& format) {
+    if (format == blockFormat_) {
+        run_ += QChar::ParagraphSeparator;
+        return;
+    }
     flushRun();
     setBlockFormat(format);
     cursor_.insertBlock(format, runFormat_);
@@ -49,7 +54,7 @@ void DocumentBuilder::flushRun() {
     if (run_.isEmpty())
         return;
     cursor_.insertText(run_, runFormat_);
-    run_.clear();
+    run_.resize(0); // keeps the buffer for the next run
 }
 
 } // namespace quill

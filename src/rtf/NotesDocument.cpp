@@ -4,6 +4,7 @@
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace quill {
@@ -25,12 +26,18 @@ bool isRichText(QByteArrayView bytes) {
 void loadNotes(QByteArrayView bytes, QTextDocument& document) {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
+    // Clearing and filling make one change, from an empty document to the new content: a pane
+    // showing the document then lays it out bit by bit as it does a new document, instead of
+    // all of it at once before the load returns.
+    QTextCursor change(&document);
+    change.beginEditBlock();
     document.clear(); // the pictures too
     if (isRichText(bytes)) {
         RtfReader(document).read(withoutBom(bytes));
     } else {
         document.setPlainText(decodePlainText(bytes));
     }
+    change.endEditBlock();
     document.setUndoRedoEnabled(undo);
 }
 

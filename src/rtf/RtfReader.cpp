@@ -509,12 +509,12 @@ void RtfReader::addBytes(QByteArrayView bytes) {
         return;
     }
     flushBytes();
-    // Mostly plain ASCII: decode the run at once.
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    // Mostly plain ASCII: decode the run at once, into a buffer that is kept for the next.
+    decoded_.resize(bytes.size());
+    char16_t* out = reinterpret_cast<char16_t*>(decoded_.data());
     for (const char c : bytes)
         *out++ = page.character(static_cast<unsigned char>(c));
-    addText(text);
+    addText(decoded_);
 }
 
 void RtfReader::flushBytes() {

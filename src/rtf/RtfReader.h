@@ -87,6 +87,7 @@ private:
 
     RtfTables tables_;
 
+    QString decoded_;         // single-byte text being decoded
     QByteArray pendingBytes_; // multi-byte text waiting for its trail bytes
     const CodePage* pendingPage_ = nullptr;
     char16_t pendingHighSurrogate_ = 0;

@@ -26,7 +26,7 @@ void RtfTables::defineFont(int font) {
     fontBeingDefined_ = font;
     fonts_[font] = Font{};
     cachedFont_ = -2;
-    charFormatValid_ = false;
+    forgetCharFormats();
 }
 
 void RtfTables::setFontCharset(int charset) {
@@ -60,13 +60,13 @@ void RtfTables::finishFontName() {
         found->name = fontName_.trimmed();
     fontName_.clear();
     fontBeingDefined_ = -1;
-    charFormatValid_ = false;
+    forgetCharFormats();
 }
 
 void RtfTables::startColorTable() {
     colors_.clear();
     red_ = green_ = blue_ = -1;
-    charFormatValid_ = false;
+    forgetCharFormats();
 }
 
 void RtfTables::addColorTableText(QByteArrayView text) {
@@ -77,6 +77,7 @@ void RtfTables::addColorTableText(QByteArrayView text) {
                            ? QColor()
                            : QColor(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0)));
         red_ = green_ = blue_ = -1;
+        forgetCharFormats();
     }
 }
 
@@ -116,9 +117,25 @@ const CodePage& RtfTables::codePageOfFont(int font) {
     return *cachedPage_;
 }
 
+void RtfTables::forgetCharFormats() {
+    charFormats_.clear();
+    lastCharFormat_ = 0;
+}
+
+// Runs that share a style share one format too, which makes comparing them cheap.
 const QTextCharFormat& RtfTables::charFormat(const CharStyle& style) {
-    if (charFormatValid_ && style == charStyle_)
-        return charFormat_;
+    if (lastCharFormat_ < charFormats_.size() && charFormats_[lastCharFormat_].first == style)
+        return charFormats_[lastCharFormat_].second;
+    for (std::size_t i = 0; i < charFormats_.size(); ++i) {
+        if (charFormats_[i].first == style) {
+            lastCharFormat_ = i;
+            return charFormats_[i].second;
+        }
+    }
+    // A file with ever new styles starts over now and then, so the search stays short.
+    constexpr std::size_t maxCharFormats = 32;
+    if (charFormats_.size() >= maxCharFormats)
+        charFormats_.clear();
     QTextCharFormat format;
     if (style.font >= 0) {
         const auto found = fonts_.constFind(style.font);
@@ -150,10 +167,9 @@ const QTextCharFormat& RtfTables::charFormat(const CharStyle& style) {
         format.setAnchor(true);
         format.setAnchorHref(links_[style.link]);
     }
-    charFormat_ = format;
-    charStyle_ = style;
-    charFormatValid_ = true;
-    return charFormat_;
+    lastCharFormat_ = charFormats_.size();
+    charFormats_.emplace_back(style, format);
+    return charFormats_.back().second;
 }
 
 const QTextBlockFormat& RtfTables::blockFormat(const ParagraphStyle& style) {

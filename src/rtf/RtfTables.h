@@ -13,12 +13,15 @@
 
 #include <memory>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace quill {
 
 // What a rich text document declares once and its text refers to by number: fonts (with the
 // code pages their bytes are in), colours and link targets. Turns the styles a reader tracks
-// into Qt formats, remembering the last one of each kind since runs repeat them.
+// into Qt formats, remembering the character formats made so far and the last paragraph
+// format, since runs repeat them.
 class RtfTables {
 public:
     void setDocumentCodePage(int number);
@@ -68,9 +71,11 @@ private:
     int red_ = -1, green_ = -1, blue_ = -1;
     QStringList links_;
 
-    CharStyle charStyle_;
-    QTextCharFormat charFormat_;
-    bool charFormatValid_ = false;
+    void forgetCharFormats();
+
+    // The formats made so far, few in most documents; runs switch back and forth between them.
+    std::vector<std::pair<CharStyle, QTextCharFormat>> charFormats_;
+    std::size_t lastCharFormat_ = 0;
     ParagraphStyle paragraphStyle_;
     QTextBlockFormat blockFormat_;
     bool blockFormatValid_ = false;

@@ -1,5 +1,7 @@
 #include "ui/FormFixture.h"
 
+#include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -78,6 +80,23 @@ TEST_F(NotesCommands, plainTextWithLineFeeds_showsItsLines) {
     trigger("OpenAs1");
     EXPECT_EQ(pane().toPlainText(), u"one\ntwo\n\nthree"_s);
     EXPECT_FALSE(pane().isHidden());
+}
+
+// A file opens with the caret at its start, wherever it was before, and typing moves it on.
+TEST_F(NotesCommands, openedFile_hasTheCaretAtItsStart) {
+    for (const char* bytes : {"{\\rtf1 one\\par two\\par three}", "one\ntwo\nthree"}) {
+        SCOPED_TRACE(bytes);
+        pane().setPlainText(u"old text"_s);
+        pane().moveCursor(QTextCursor::End);
+        writeBytes(path(u"notes.rtf"_s), bytes);
+        dialogs.answerFile(path(u"notes.rtf"_s));
+        trigger("OpenAs1");
+        EXPECT_EQ(pane().textCursor().position(), 0);
+        EXPECT_FALSE(pane().textCursor().hasSelection());
+        QTest::keyClicks(&pane(), u"ab"_s);
+        EXPECT_EQ(pane().textCursor().position(), 2);
+        EXPECT_EQ(pane().toPlainText(), u"abone\ntwo\nthree"_s);
+    }
 }
 
 TEST_F(NotesCommands, failedOpens_leavePaneAndMenuEntryAsTheyWere) {

@@ -1,0 +1,36 @@
+// The notes files the benchmarks load: a 10 MB rich text file of 100,000 formatted paragraphs
+// as word processors write them, about 100 bytes each (alignment, spacing, bold, italic,
+// colour, Windows-1252 bytes and a Unicode character), and a 20 MB UTF-8 plain text file.
+#pragma once
+
+#include <QByteArray>
+
+namespace quill::bench {
+
+inline QByteArray richText() {
+    QByteArray text = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}"
+                      "{\\f1\\froman Times New Roman;}}{\\colortbl;\\red200\\green0\\blue0;}\n";
+    text.reserve(10'500'000);
+    for (int i = 0; i < 100'000; ++i) {
+        text += "\\pard\\q";
+        text += "lcrj"[i / 8 % 4]; // sections of eight paragraphs
+        text += "\\sb60\\sa60 {\\b Note ";
+        text += QByteArray::number(i);
+        text += ":} plain words, {\\i it\\'e9m} and {\\cf1 red \\u8364?} text to read.\\par\n";
+    }
+    text += '}';
+    return text;
+}
+
+inline QByteArray plainText() {
+    QByteArray text;
+    text.reserve(20'100'000);
+    for (int i = 0; text.size() < 20'000'000; ++i) {
+        text += "Line ";
+        text += QByteArray::number(i);
+        text += ": plain notes with caf\xC3\xA9 and \xE2\x82\xAC signs, read as UTF-8 text.\r\n";
+    }
+    return text;
+}
+
+} // namespace quill::bench
