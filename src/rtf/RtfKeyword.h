@@ -101,6 +101,17 @@ enum class RtfKeyword : std::uint8_t {
 
 RtfKeyword rtfKeyword(std::string_view word);
 
+// The value of a hexadecimal digit ("\'hh" bytes, picture data), -1 for any other character.
+constexpr int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // The character a keyword stands for (\line, \tab, \emdash, ...), or 0.
 char16_t rtfCharacter(RtfKeyword keyword);
 

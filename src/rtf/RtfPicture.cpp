@@ -1,6 +1,7 @@
 #include "rtf/RtfPicture.h"
 
 #include "rtf/RtfImages.h"
+#include "rtf/RtfKeyword.h"
 
 #include <algorithm>
 
@@ -9,16 +10,6 @@ namespace quill {
 namespace {
 
 constexpr double twipsPerPixel = 15.0; // 96 pixels per inch
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 double extent(int goal, int pixels, int fallback, int scale) {
     double size = goal > 0 ? goal / twipsPerPixel : pixels > 0 ? pixels : fallback;

@@ -23,16 +23,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Text bytes end at these; everything between is one run.
 bool isSpecial(char c) {
     return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n' || c == '\0';
