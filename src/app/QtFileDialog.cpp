@@ -52,8 +52,9 @@ std::optional<FileChoice> QtFileDialog::exec(const FileDialog& memory) {
 
 bool QtFileDialog::eventFilter(QObject* watched, QEvent* event) {
     // The show event comes after the layout and before the window reaches the screen. A native
-    // dialog leaves this widget off the screen and places itself.
-    if (watched == dialog_ && event->type() == QEvent::Show &&
+    // dialog leaves this widget off the screen and places itself. The event type is checked
+    // first: while the dialog is being destroyed it is no longer a QFileDialog.
+    if (event->type() == QEvent::Show && watched == dialog_ &&
         !dialog_->testAttribute(Qt::WA_DontShowOnScreen)) {
         const QScreen* screen = owner_ && owner_->screen() ? owner_->screen() : dialog_->screen();
         if (screen)
