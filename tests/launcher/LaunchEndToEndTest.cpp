@@ -2,12 +2,11 @@
 // own (XDG folders whose mimeapps.list makes a recording program the text/plain default).
 #include "app/TForm1.h"
 #include "launcher/GioStarter.h"
+#include "support/GuiTestRun.h"
 #include "ui/FormFixture.h"
 
-#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <cerrno>
@@ -153,10 +152,5 @@ int main(int argc, char** argv) {
     quill::test::writeBytes(config + u"/mimeapps.list"_qs,
                             "[Default Applications]\ntext/plain=quillbook-test-editor.desktop\n");
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return quill::test::runGuiTests(argc, argv);
 }

@@ -1,15 +1,5 @@
-#include <QApplication>
-#include <QStandardPaths>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+#include "support/GuiTestRun.h"
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return quill::test::runGuiTests(argc, argv);
 }
