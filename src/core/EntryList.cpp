@@ -6,12 +6,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quill {
 
 QByteArrayView EntryList::at(qsizetype index) const {
     const qsizetype start = startOf(index);
-    return QByteArrayView(bytes_.data() + start, qsizetype(ends_[index]) - start);
+    return QByteArrayView(bytes_.constData() + start, qsizetype(ends_[index]) - start);
 }
 
 bool EntryList::canTake(qsizetype entryBytes, qsizetype entryCount) const {
@@ -22,7 +23,7 @@ bool EntryList::canTake(qsizetype entryBytes, qsizetype entryCount) const {
 bool EntryList::append(QByteArrayView entry) {
     if (!canTake(entry.size()))
         return false;
-    bytes_.insert(bytes_.end(), entry.begin(), entry.end());
+    bytes_.append(entry);
     ends_.push_back(Offset(bytes_.size()));
     return true;
 }
@@ -32,7 +33,7 @@ void EntryList::remove(qsizetype index) {
         return;
     const qsizetype start = startOf(index);
     const qsizetype length = qsizetype(ends_[index]) - start;
-    bytes_.erase(bytes_.begin() + start, bytes_.begin() + start + length);
+    bytes_.remove(start, length);
     ends_.erase(ends_.begin() + index);
     for (auto it = ends_.begin() + index; it != ends_.end(); ++it)
         *it -= Offset(length);
@@ -40,17 +41,22 @@ void EntryList::remove(qsizetype index) {
 
 void EntryList::clear() {
     // Give the memory back: a cleared field of a million entries should not keep it.
-    std::vector<char>().swap(bytes_);
+    bytes_ = QByteArray();
     std::vector<Offset>().swap(ends_);
 }
 
 void EntryList::reserve(qsizetype entryBytes, qsizetype entryCount) {
-    bytes_.reserve(size_t(entryBytes));
+    bytes_.reserve(entryBytes);
     ends_.reserve(size_t(entryCount));
 }
 
+void EntryList::adopt(QByteArray bytes, std::vector<Offset> ends) {
+    bytes_ = std::move(bytes);
+    ends_ = std::move(ends);
+}
+
 void EntryList::shrinkToFit() {
-    bytes_.shrink_to_fit();
+    bytes_.squeeze();
     ends_.shrink_to_fit();
 }
 

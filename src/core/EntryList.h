@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
 
@@ -35,6 +36,10 @@ public:
     void remove(qsizetype index);
     void clear();
     void reserve(qsizetype entryBytes, qsizetype entryCount);
+    // Replaces the entries with `bytes`, taking over its buffer, cut at the given end offsets
+    // (ascending, the last one at bytes.size()). The footprint limit stays; the caller has made
+    // sure with canTake() that the entries fit.
+    void adopt(QByteArray bytes, std::vector<Offset> ends);
     void shrinkToFit();
 
     // First entry, in list order, that begins with the prefix ignoring letter case; -1 if none.
@@ -51,7 +56,7 @@ private:
         return index == 0 ? 0 : qsizetype(ends_[index - 1]);
     }
 
-    std::vector<char> bytes_;
+    QByteArray bytes_;
     std::vector<Offset> ends_;
     qsizetype limit_ = qsizetype(0xFFFFFFFFu);
 };

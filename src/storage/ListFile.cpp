@@ -3,7 +3,16 @@
 #include "core/Failure.h"
 #include "storage/SafeFile.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -16,26 +25,83 @@ constexpr char Lf = '\n';
 // Entries are gathered into pieces of about this size before they are written.
 constexpr qsizetype WriteChunk = qsizetype(1) << 20;
 
-// Calls take(begin, end) for every line. A break is CR LF, a lone CR or a lone LF; a break at
-// the very end adds no line.
-template <typename Take> void forEachLine(QByteArrayView text, Take&& take) {
-    const char* const data = text.data();
-    const qsizetype size = text.size();
-    qsizetype start = 0;
+struct LineCount {
+    qsizetype lines = 0;
+    qsizetype breakBytes = 0;
+};
+
+// Lines and line-break bytes of the text: a break is CR LF, a lone CR or a lone LF; a break at
+// the very end adds no line. Branch-free, in blocks small enough for byte-wide sums, so the
+// compiler vectorises it.
+LineCount countLines(const char* data, qsizetype size) {
+    if (size == 0)
+        return {};
+    LineCount count;
     qsizetype i = 0;
-    while (i < size) {
-        const char c = data[i];
-        if (c != Cr && c != Lf) {
-            ++i;
-            continue;
+    while (i + 1 < size) {
+        const qsizetype blockEnd = std::min(size - 1, i + 255);
+        std::uint8_t breaks = 0;
+        std::uint8_t breakBytes = 0;
+        for (; i < blockEnd; ++i) {
+            const bool cr = data[i] == Cr;
+            const bool lf = data[i] == Lf;
+            breakBytes += std::uint8_t(cr | lf);
+            // CR LF counts once, at its LF.
+            breaks += std::uint8_t(lf | (cr & (data[i + 1] != Lf)));
         }
-        if (!take(start, i))
-            return;
-        i += (c == Cr && i + 1 < size && data[i + 1] == Lf) ? 2 : 1;
-        start = i;
+        count.lines += breaks;
+        count.breakBytes += breakBytes;
     }
-    if (start < size)
-        take(start, size);
+    // A break at the very end ends the last line; any other byte there is in a last line.
+    count.lines += 1;
+    count.breakBytes += qsizetype(data[size - 1] == Cr || data[size - 1] == Lf);
+    return count;
+}
+
+// Moves every line of the text to the front of its buffer, each right behind the one before and
+// without its break, and notes where each ends. Lines only move towards the front, and nothing
+// is written past what has been read, so one buffer serves as both.
+void packLines(char* data, qsizetype size, std::vector<EntryList::Offset>& ends) {
+    const bool lastLineOpen = size > 0 && data[size - 1] != Cr && data[size - 1] != Lf;
+    qsizetype in = 0;
+    qsizetype out = 0;
+#if defined(__SSE2__)
+    // One line per step, looking at sixteen bytes: the break is sought among the first fifteen,
+    // so the sixteenth shows whether an LF follows a CR. Once the lines lie sixteen bytes behind,
+    // a line moves with one store; what follows it there is overwritten by the next line.
+    constexpr qsizetype Step = 16;
+    const __m128i crs = _mm_set1_epi8(Cr);
+    const __m128i lfs = _mm_set1_epi8(Lf);
+    while (in + Step <= size) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + in));
+        const auto cr = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, crs)));
+        const auto lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lfs)));
+        const unsigned breaks = (cr | lf) & 0x7FFFu;
+        const int length = breaks == 0 ? int(Step) - 1 : std::countr_zero(breaks);
+        if (in - out >= Step)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(data + out), bytes);
+        else
+            std::memmove(data + out, data + in, size_t(length));
+        in += length;
+        out += length;
+        if (breaks == 0)
+            continue;
+        ends.push_back(EntryList::Offset(out));
+        in += 1 + qsizetype((cr >> length) & (lf >> (length + 1)) & 1u);
+    }
+#endif
+    while (in < size) {
+        const char c = data[in++];
+        if (c == Cr || c == Lf) {
+            ends.push_back(EntryList::Offset(out));
+            if (c == Cr && in < size && data[in] == Lf)
+                ++in;
+        } else {
+            data[out++] = c;
+        }
+    }
+    if (lastLineOpen)
+        ends.push_back(EntryList::Offset(out));
 }
 
 } // namespace
@@ -55,29 +121,26 @@ QByteArray listText(const EntryList& entries) {
     return text;
 }
 
-bool splitListText(QByteArrayView text, EntryList& entries) {
-    // Count first, so the store takes every entry without growing.
-    qsizetype count = 0;
-    qsizetype entryBytes = 0;
-    forEachLine(text, [&](qsizetype begin, qsizetype end) {
-        ++count;
-        entryBytes += end - begin;
-        return true;
-    });
-    if (!entries.canTake(entryBytes, count))
+bool splitListText(QByteArray text, EntryList& entries) {
+    const LineCount count = countLines(text.constData(), text.size());
+    const qsizetype entryBytes = text.size() - count.breakBytes;
+    EntryList fresh;
+    fresh.setFootprintLimit(entries.footprintLimit());
+    if (!fresh.canTake(entryBytes, count.lines))
         return false;
-    entries.reserve(entries.byteSize() + entryBytes, entries.size() + count);
-    bool taken = true;
-    forEachLine(text, [&](qsizetype begin, qsizetype end) {
-        taken = entries.append(text.sliced(begin, end - begin));
-        return taken;
-    });
-    return taken;
+    std::vector<EntryList::Offset> ends;
+    ends.reserve(size_t(count.lines));
+    packLines(text.data(), text.size(), ends);
+    // The breaks' room goes back; a large buffer shrinks where it is.
+    text.truncate(entryBytes);
+    text.squeeze();
+    entries.adopt(std::move(text), std::move(ends));
+    return true;
 }
 
 EntryList splitListText(QByteArrayView bytes) {
     EntryList entries;
-    if (!splitListText(bytes, entries))
+    if (!splitListText(bytes.toByteArray(), entries))
         throw Failure(u"List too large"_s);
     return entries;
 }
@@ -87,9 +150,9 @@ namespace {
 // A field addresses its bytes with 32-bit offsets; a larger file cannot be loaded whole.
 constexpr qsizetype MaxListFile = qsizetype(0xFFFFFFFFu);
 
-EntryList splitFile(const QString& path, QByteArrayView bytes) {
+EntryList splitFile(const QString& path, QByteArray bytes) {
     EntryList entries;
-    if (!splitListText(bytes, entries))
+    if (!splitListText(std::move(bytes), entries))
         throw Failure(u"Cannot open file \"%1\". File too large"_s.arg(fullPath(path)));
     return entries;
 }
@@ -124,10 +187,10 @@ EntryList readListFile(const QString& path) {
 }
 
 std::optional<EntryList> readListFileIfPresent(const QString& path) {
-    const std::optional<QByteArray> bytes = readWholeFileIfPresent(path, MaxListFile);
+    std::optional<QByteArray> bytes = readWholeFileIfPresent(path, MaxListFile);
     if (!bytes)
         return std::nullopt;
-    return splitFile(path, *bytes);
+    return splitFile(path, std::move(*bytes));
 }
 
 void writeListFile(const QString& path, const EntryList& entries) {

@@ -22,9 +22,10 @@ QByteArray listText(const EntryList& entries);
 // end adds no entry. Every other byte, a byte 0 too, is kept as it is. Throws Failure
 // "List too large" when the entries do not fit into one list.
 EntryList splitListText(QByteArrayView bytes);
-// The same, appending to the entries; false when the store refused them (nothing or only some
-// of them were appended).
-bool splitListText(QByteArrayView bytes, EntryList& entries);
+// The same, replacing the entries (their footprint limit stays) and packing them into the text's
+// own buffer, so a large file is not copied; false when the store refuses them (the entries stay
+// as they were).
+bool splitListText(QByteArray text, EntryList& entries);
 
 // Reads a whole list file. Throws OpenFailure ("Cannot open file "%s". %s") when the file
 // cannot be opened or is not a regular file. A file too large for a field is refused with a

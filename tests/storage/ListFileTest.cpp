@@ -144,6 +144,40 @@ TEST_F(ListFileTest, randomEntries_surviveTextFormAndSplit) {
     }
 }
 
+// Lines of every length from 0 to 40 bytes, so that each kind of break falls on every position
+// of the steps in which long texts are split; byte 0 and high bytes are ordinary bytes.
+TEST_F(ListFileTest, breaksAtEveryPositionOfALongText_endTheirLines) {
+    struct Row {
+        QByteArrayView separator;
+        int emptyLinesBehindEach;
+        bool finalBreak;
+    };
+    const Row rows[] = {{"\r\n", 0, true},
+                        {"\r", 0, true},
+                        {"\n", 0, false},
+                        {"\r\r", 1, true},
+                        {"\r\r\n", 1, true}};
+    for (const Row& row : rows) {
+        QByteArray text;
+        std::vector<QByteArray> expected;
+        const int lines = 200;
+        for (int i = 0; i < lines; ++i) {
+            QByteArray line;
+            for (int k = 0; k < (i * 7) % 41; ++k) {
+                const char c = char((i * 31 + k * 7) & 0xFF);
+                line += (c == '\r' || c == '\n') ? '\0' : c;
+            }
+            text += line;
+            expected.push_back(line);
+            if (i + 1 == lines && !row.finalBreak)
+                break;
+            text += row.separator;
+            expected.insert(expected.end(), size_t(row.emptyLinesBehindEach), QByteArray());
+        }
+        EXPECT_EQ(entriesOf(splitListText(text)), expected) << text.left(40).toHex().constData();
+    }
+}
+
 TEST_F(ListFileTest, millionEntries_splitIntoOneCompactList) {
     QByteArray text;
     text.reserve(10'000'000);
