@@ -1,5 +1,4 @@
 #include "app/TForm1.h"
-#include "core/Failure.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
 
