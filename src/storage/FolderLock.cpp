@@ -1,0 +1,65 @@
+#include "storage/FolderLock.h"
+
+#include "core/Failure.h"
+#include "storage/SafeFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+
+namespace quill {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int openFolder(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder.isEmpty() ? u"."_s : folder);
+    return ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+[[noreturn]] void failLock(const QString& folder, const QString& text) {
+    throw Failure(
+        u"Cannot lock folder \"%1\". %2"_s.arg(fullPath(folder.isEmpty() ? u"."_s : folder), text));
+}
+
+} // namespace
+
+FolderLock::FolderLock(const QString& folder, std::chrono::milliseconds wait) {
+    fd_ = openFolder(folder);
+    if (fd_ < 0)
+        failLock(folder, errorText(errno));
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    // Polling rather than a blocking flock: the wait must end on time, and signals (a timer
+    // interrupting a blocking call) would complicate that for no gain at this scale.
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        if ((error != EWOULDBLOCK && error != EINTR) ||
+            std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd_);
+            fd_ = -1;
+            failLock(folder, error == EWOULDBLOCK ? u"Folder is busy"_s : errorText(error));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0)
+        ::close(fd_); // closing the only descriptor releases the lock
+}
+
+bool FolderLock::isFree(const QString& folder) {
+    const int fd = openFolder(folder);
+    if (fd < 0)
+        return false;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
+
+} // namespace quill
