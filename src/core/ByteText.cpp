@@ -43,7 +43,32 @@ int validSequenceLength(const unsigned char* p, const unsigned char* end, char32
     return length;
 }
 
+// Windows-1252 from 0x80 to 0x9F; the five holes keep their C1 code points, as Windows does.
+constexpr char16_t cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
 } // namespace
+
+QByteArray readableUtf8(QByteArrayView bytes) {
+    if (bytes.isValidUtf8())
+        return bytes.toByteArray();
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        *out++ = b >= 0x80 && b < 0xA0 ? cp1252High[b - 0x80] : char16_t(b);
+    }
+    return text.toUtf8();
+}
+
+QByteArrayView readableUtf8(QByteArrayView bytes, QByteArray& scratch) {
+    if (bytes.isValidUtf8())
+        return bytes;
+    scratch = readableUtf8(bytes);
+    return scratch;
+}
 
 QString displayText(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -15,6 +15,12 @@ namespace quill {
 QString displayText(QByteArrayView bytes);
 QByteArray storedBytes(QStringView text);
 
+// An entry as UTF-8 text for other programs: its own bytes when they are valid UTF-8, else every
+// byte read as Windows-1252 (the code page such old lists were written in). A byte 0 stays 0.
+QByteArray readableUtf8(QByteArrayView bytes);
+// The same without a copy for UTF-8 bytes: gives the bytes themselves, or the text put in scratch.
+QByteArrayView readableUtf8(QByteArrayView bytes, QByteArray& scratch);
+
 // What a byte 0 shows as.
 inline constexpr char16_t NulSign = 0x2400;
 

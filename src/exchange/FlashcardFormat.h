@@ -1,0 +1,44 @@
+#pragma once
+
+#include "exchange/PairLists.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace quill {
+
+// The file formats flashcard programs exchange pairs in.
+enum class FlashcardFormat {
+    Anki,  // tab-separated text with "#separator:" style header lines
+    Csv,   // RFC 4180, header line "Word,Meaning"
+    Tsv,   // two tab-separated fields a line, no quoting
+    Kvtml, // KVTML 2.0, the XML vocabulary format of the KDE learning programs
+};
+
+struct ExportOptions {
+    bool byteOrderMark = false; // csv only: for spreadsheet programs that want one
+    QString title;              // kvtml: the document's title
+    QString wordLocale;         // kvtml: the identifiers' locales, none when empty
+    QString meaningLocale;
+};
+
+// "anki", "csv", "tsv" or "kvtml", ignoring case.
+std::optional<FlashcardFormat> flashcardFormatNamed(QStringView name);
+
+// What a file to import holds: its content decides (an Anki header line, a KVTML root), then its
+// extension, then the shape of its first line (a tab makes it tab-separated, else comma-separated).
+FlashcardFormat detectFlashcardFormat(const QString& fileName, QByteArrayView content);
+
+// Entries become UTF-8 text (readableUtf8). Throws Failure naming the first pair the format
+// cannot hold, and how many such pairs there are.
+QByteArray writeFlashcards(FlashcardFormat format, const PairLists& pairs,
+                           const ExportOptions& options);
+
+// Reads UTF-8 text (a byte order mark is skipped) into pairs, as entry bytes. Throws Failure
+// "line L, column C: reason" for anything malformed, and for a field that holds a line break,
+// which a list entry cannot.
+PairLists readFlashcards(FlashcardFormat format, QByteArrayView content);
+
+} // namespace quill
