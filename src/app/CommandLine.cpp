@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace quill {
 namespace {
 
@@ -26,6 +28,40 @@ StartDecision openIn(const QString& folder) {
     StartDecision decision;
     decision.openWindow = true;
     return decision;
+}
+
+// The toolkit's own options for the window (-platform xcb, -style fusion, -reverse, ...): the
+// window's QApplication takes them, so the program's own options never see them.
+QStringList withoutToolkitOptions(const QStringList& arguments) {
+    static const QStringList withValue = {u"-platform"_s,      u"-platformpluginpath"_s,
+                                          u"-platformtheme"_s, u"-plugin"_s,
+                                          u"-display"_s,       u"-style"_s,
+                                          u"-stylesheet"_s,    u"-qwindowgeometry"_s,
+                                          u"-geometry"_s,      u"-qwindowtitle"_s,
+                                          u"-title"_s,         u"-qwindowicon"_s,
+                                          u"-icon"_s,          u"-session"_s,
+                                          u"-name"_s};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == u"-reverse"_s || withValue.contains(argument.section(u'=', 0, 0))) {
+            if (withValue.contains(argument))
+                ++i; // its value
+            continue;
+        }
+        kept << argument;
+    }
+    return kept;
+}
+
+// The help text names the program as users type it, not the path it was started by.
+QString helpText(const QCommandLineParser& parser) {
+    const QString text = parser.helpText();
+    return u"Usage: quillbook [options] [folder]\n"
+           u"       quillbook export anki|csv|tsv|kvtml [folder] [-o file] [--bom] "
+           u"[--locales=xx,yy]\n"
+           u"       quillbook import file [folder] [--format anki|csv|tsv|kvtml]\n"_s +
+           text.mid(text.indexOf(u'\n') + 1);
 }
 
 } // namespace
@@ -48,11 +84,11 @@ StartDecision prepareStart(const QStringList& arguments, const QString& applicat
                        "Without it Quillbook starts in the current folder."),
         QStringLiteral("[folder]"));
 
-    if (!parser.parse(arguments))
+    if (!parser.parse(withoutToolkitOptions(arguments)))
         return refuse(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
         StartDecision decision;
-        decision.standardOutput = parser.helpText();
+        decision.standardOutput = helpText(parser);
         return decision;
     }
     if (parser.isSet(versionOption)) {

@@ -1,4 +1,6 @@
 #include "app/CommandLine.h"
+#include "app/DisplayGuard.h"
+#include "app/ExchangeCommand.h"
 #include "app/FontSubstitutions.h"
 #include "app/FormServices.h"
 #include "app/QtDialogs.h"
@@ -7,38 +9,27 @@
 #include <QApplication>
 
 #include <csignal>
-#include <cstring>
-
-namespace {
-
-// --help and --version only print, so they must work without a display too.
-bool asksOnlyForText(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
+#include <optional>
 
 int main(int argc, char** argv) {
     // A save past the file size limit must fail with a message, not kill the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    if (asksOnlyForText(argc, argv)) {
-        QCoreApplication app(argc, argv);
-        return quill::reportStart(quill::prepareStart(QCoreApplication::arguments(),
-                                                      QCoreApplication::applicationDirPath()));
+    quill::StartDecision start;
+    {
+        // The command line is checked, and the flashcard commands run, before any display.
+        QCoreApplication checking(argc, argv);
+        const QStringList arguments = QCoreApplication::arguments();
+        if (quill::isExchangeCommand(arguments))
+            return quill::reportExchange(quill::runExchange(arguments));
+        start = quill::prepareStart(arguments, QCoreApplication::applicationDirPath());
     }
-    QApplication app(argc, argv);
-    // Lets Wayland docks and menus match the window to the installed desktop file and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillbook.Quillbook"));
-    const quill::StartDecision start =
-        quill::prepareStart(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
     if (!start.openWindow)
         return quill::reportStart(start);
+    std::optional<quill::DisplayGuard> displayGuard(std::in_place);
+    QApplication app(argc, argv);
+    displayGuard.reset();
+    // Lets Wayland docks and menus match the window to the installed desktop file and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillbook.Quillbook"));
     quill::installFontSubstitutions();
     quill::QtDialogs dialogs;
     quill::FormServices services;
