@@ -67,7 +67,7 @@ struct KvtmlReader {
     PairLists pairs;
 
     [[noreturn]] void fail(const QString& reason) {
-        failAt(xml.lineNumber(), xml.columnNumber(), reason);
+        failAt(xml.lineNumber(), xml.columnNumber() + 1, reason); // the reader counts from 0
     }
     void readIdentifiers() {
         while (xml.readNextStartElement()) {

@@ -139,5 +139,24 @@ TEST(ByteText, emptyText_isEmptyBytes) {
     EXPECT_TRUE(storedBytes(QString()).isEmpty());
 }
 
+TEST(ByteText, readableUtf8_keepsUtf8AndReadsOtherEntriesAsWindows1252) {
+    const struct {
+        QByteArray entry;
+        QByteArray text;
+    } rows[] = {
+        {"plain", "plain"},
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+        {QByteArray("a\0b", 3), QByteArray("a\0b", 3)},
+        {"caf\xE9", "caf\xC3\xA9"},
+        {"\x80 \x9F \x81", "\xE2\x82\xAC \xC5\xB8 \xC2\x81"},   // euro, Y diaeresis, a hole
+        {"\xC3\xA9 and \xE9", "\xC3\x83\xC2\xA9 and \xC3\xA9"}, // the whole entry, not per byte
+    };
+    for (const auto& row : rows) {
+        QByteArray scratch;
+        EXPECT_EQ(readableUtf8(row.entry), row.text) << hex(row.entry);
+        EXPECT_EQ(readableUtf8(row.entry, scratch).toByteArray(), row.text) << hex(row.entry);
+    }
+}
+
 } // namespace
 } // namespace quill
