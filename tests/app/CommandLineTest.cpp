@@ -126,5 +126,41 @@ TEST(CommandLineProgram, missingFolderAndVersion_throughTheProgram) {
     EXPECT_EQ(program.readAllStandardOutput(), "quillbook " QUILLBOOK_VERSION "\n");
 }
 
+TEST(CommandLineProgram, withoutDisplay_argumentsCheckedFirstThenOneLine) {
+    QTemporaryDir runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+        environment.remove(name);
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+    const struct {
+        QStringList arguments;
+        int status;
+        QByteArray error;
+    } rows[] = {
+        {{runtime.path()}, 1, "quillbook: no display to open the window on"},
+        {{u"--bogus"_s}, 2, "quillbook: Unknown option 'bogus'."},
+        {{runtime.filePath(u"absent"_s)}, 2, "quillbook: the folder"},
+        {{u"-platform"_s, u"xcb"_s, runtime.path()}, 1, "quillbook: no display"},
+    };
+    for (const auto& row : rows) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLBOOK_PROGRAM), row.arguments);
+        ASSERT_TRUE(program.waitForFinished(30000));
+        const QByteArray error = program.readAllStandardError();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << error.toStdString();
+        EXPECT_EQ(program.exitCode(), row.status) << error.toStdString();
+        EXPECT_TRUE(error.startsWith(row.error)) << error.toStdString();
+        EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+    }
+}
+
+TEST_F(CommandLine, help_namesTheProgramAndTheFlashcardCommands) {
+    const StartDecision decision = start({u"--help"_s});
+    EXPECT_TRUE(decision.standardOutput.startsWith(u"Usage: quillbook [options] [folder]\n"
+                                                   u"       quillbook export "_s));
+    EXPECT_TRUE(decision.standardOutput.contains(u"--data-folder"_s));
+}
+
 } // namespace
 } // namespace quill::test
