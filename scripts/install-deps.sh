@@ -12,6 +12,7 @@ packages=(
     file librsvg2-bin desktop-file-utils appstream lintian
     abiword
     fonts-comic-neue fonts-liberation2
+    python3 libkeduvocdocument-dev qtbase5-dev
 )
 missing=()
 for p in "${packages[@]}"; do

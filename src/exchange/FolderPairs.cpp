@@ -4,9 +4,8 @@
 #include "storage/FolderLock.h"
 #include "storage/ListFile.h"
 
-#include <QHashFunctions>
-
-#include <unordered_set>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -14,18 +13,48 @@ using namespace Qt::StringLiterals;
 namespace quill {
 namespace {
 
-struct PairKey {
-    QByteArrayView word;
-    QByteArrayView meaning;
-    friend bool operator==(const PairKey& a, const PairKey& b) {
-        return a.word == b.word && a.meaning == b.meaning;
-    }
-};
+std::size_t pairHash(QByteArrayView word, QByteArrayView meaning) {
+    const std::hash<std::string_view> hash;
+    const std::size_t w = hash(std::string_view(word.data(), std::size_t(word.size())));
+    const std::size_t m = hash(std::string_view(meaning.data(), std::size_t(meaning.size())));
+    return w ^ (m + 0x9E3779B97F4A7C15u + (w << 6) + (w >> 2));
+}
 
-struct PairKeyHash {
-    std::size_t operator()(const PairKey& key) const noexcept {
-        return qHash(key.word) * 31u + qHash(key.meaning, 0x9E3779B9u);
+// The pairs of the lists by their hash: open addressing in one flat table, so a million pairs
+// cost two allocations, not a million.
+class PairIndex {
+public:
+    explicit PairIndex(const PairLists& lists) : lists_(lists) {
+        std::size_t capacity = 16;
+        while (capacity < std::size_t(lists.size()) * 2)
+            capacity *= 2;
+        slots_.assign(capacity, Slot{});
+        for (qsizetype i = 0; i < lists.size(); ++i) {
+            const std::size_t hash = pairHash(lists.word(i), lists.meaning(i));
+            std::size_t at = hash & (capacity - 1);
+            while (slots_[at].entry != 0)
+                at = (at + 1) & (capacity - 1);
+            slots_[at] = {hash, std::uint64_t(i) + 1};
+        }
     }
+    bool contains(QByteArrayView word, QByteArrayView meaning) const {
+        const std::size_t hash = pairHash(word, meaning);
+        for (std::size_t at = hash & (slots_.size() - 1); slots_[at].entry != 0;
+             at = (at + 1) & (slots_.size() - 1)) {
+            const qsizetype i = qsizetype(slots_[at].entry - 1);
+            if (slots_[at].hash == hash && lists_.word(i) == word && lists_.meaning(i) == meaning)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    struct Slot {
+        std::size_t hash = 0;
+        std::uint64_t entry = 0; // pair index + 1; 0 is a free slot
+    };
+    const PairLists& lists_;
+    std::vector<Slot> slots_;
 };
 
 QString listPath(const QString& folder, QStringView name) {
@@ -64,12 +93,9 @@ ImportCount importPairs(const QString& folder, const PairLists& pairs) {
 
     std::vector<qsizetype> fresh;
     {
-        std::unordered_set<PairKey, PairKeyHash> known;
-        known.reserve(std::size_t(lists.size()));
-        for (qsizetype i = 0; i < lists.size(); ++i)
-            known.insert({lists.word(i), lists.meaning(i)});
+        const PairIndex known(lists); // it looks into the lists, so they grow only after it
         for (qsizetype i = 0; i < pairs.size(); ++i) {
-            if (!known.contains({pairs.word(i), pairs.meaning(i)}))
+            if (!known.contains(pairs.word(i), pairs.meaning(i)))
                 fresh.push_back(i);
         }
     }

@@ -26,21 +26,16 @@ bool holdsNonXml(QByteArrayView text) {
 }
 
 void appendEscaped(QByteArray& out, QByteArrayView text) {
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
+    qsizetype plain = 0; // start of the run not yet appended
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '&' && c != '<' && c != '>')
+            continue;
+        out.append(text.sliced(plain, i - plain));
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
+        plain = i + 1;
     }
+    out.append(text.sliced(plain));
 }
 
 void appendIdentifier(QByteArray& out, int id, QByteArrayView name, const QString& locale) {
@@ -56,7 +51,8 @@ void appendIdentifier(QByteArray& out, int id, QByteArrayView name, const QStrin
 }
 
 void appendTranslation(QByteArray& out, int id, QByteArrayView text) {
-    out += "   <translation id=\"" + QByteArray::number(id) + "\">\n    <text>";
+    out +=
+        id == 0 ? "   <translation id=\"0\">\n    <text>" : "   <translation id=\"1\">\n    <text>";
     appendEscaped(out, text);
     out += "</text>\n   </translation>\n";
 }
@@ -71,15 +67,15 @@ struct KvtmlReader {
     }
     void readIdentifiers() {
         while (xml.readNextStartElement()) {
-            if (xml.name() == u"identifier"_s)
-                identifiers << xml.attributes().value(u"id"_s).toString();
+            if (xml.name() == "identifier"_L1)
+                identifiers << xml.attributes().value("id"_L1).toString();
             xml.skipCurrentElement();
         }
     }
     QByteArray readTranslationText() {
         QByteArray text;
         while (xml.readNextStartElement()) {
-            if (xml.name() != u"text"_s) {
+            if (xml.name() != "text"_L1) {
                 xml.skipCurrentElement();
                 continue;
             }
@@ -95,11 +91,11 @@ struct KvtmlReader {
         const QString meaningId = identifiers.value(1, u"1"_s);
         QByteArray sides[2];
         while (xml.readNextStartElement()) {
-            if (xml.name() != u"translation"_s) {
+            if (xml.name() != "translation"_L1) {
                 xml.skipCurrentElement();
                 continue;
             }
-            const QStringView id = xml.attributes().value(u"id"_s);
+            const QString id = xml.attributes().value("id"_L1).toString();
             const int side = id == wordId ? 0 : id == meaningId ? 1 : -1;
             if (side < 0)
                 xml.skipCurrentElement();
@@ -111,7 +107,7 @@ struct KvtmlReader {
     }
     void readEntries() {
         while (xml.readNextStartElement()) {
-            if (xml.name() == u"entry"_s)
+            if (xml.name() == "entry"_L1)
                 readEntry();
             else
                 xml.skipCurrentElement();
@@ -123,15 +119,15 @@ struct KvtmlReader {
                 fail(xml.errorString());
             fail(u"the file holds no XML element"_s);
         }
-        if (xml.name() != u"kvtml"_s)
+        if (xml.name() != "kvtml"_L1)
             fail(u"the root element is <%1>, not <kvtml>"_s.arg(xml.name()));
-        const QStringView version = xml.attributes().value(u"version"_s);
-        if (!version.startsWith(u"2."_s))
+        const QString version = xml.attributes().value("version"_L1).toString();
+        if (!version.startsWith("2."_L1))
             fail(u"KVTML version \"%1\" cannot be read, only 2.0"_s.arg(version));
         while (xml.readNextStartElement()) {
-            if (xml.name() == u"identifiers"_s)
+            if (xml.name() == "identifiers"_L1)
                 readIdentifiers();
-            else if (xml.name() == u"entries"_s)
+            else if (xml.name() == "entries"_L1)
                 readEntries();
             else
                 xml.skipCurrentElement();
@@ -145,7 +141,7 @@ struct KvtmlReader {
 
 QByteArray writeKvtml(const PairLists& pairs, const ExportOptions& options) {
     QByteArray out;
-    out.reserve(pairs.words.byteSize() + pairs.meanings.byteSize() + pairs.size() * 140 + 512);
+    out.reserve(pairs.words.byteSize() + pairs.meanings.byteSize() + pairs.size() * 160 + 512);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" \"http://edu.kde.org/kvtml/kvtml2.dtd\">\n"
            "<kvtml version=\"2.0\">\n <information>\n  <generator>quillbook</generator>\n"
@@ -167,7 +163,9 @@ QByteArray writeKvtml(const PairLists& pairs, const ExportOptions& options) {
             ++count;
             continue;
         }
-        out += "  <entry id=\"" + QByteArray::number(i) + "\">\n";
+        out += "  <entry id=\"";
+        out += QByteArray::number(i);
+        out += "\">\n";
         appendTranslation(out, 0, word);
         appendTranslation(out, 1, meaning);
         out += "  </entry>\n";
