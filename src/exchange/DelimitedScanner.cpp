@@ -26,7 +26,7 @@ bool DelimitedScanner::next(std::vector<std::string>& fields) {
     }
     for (;;) {
         std::string& field = fields.emplace_back();
-        if (quotes_ && text_[pos_] == '"')
+        if (quotes_ && pos_ < text_.size() && text_[pos_] == '"')
             readQuoted(field);
         else
             readPlain(field);

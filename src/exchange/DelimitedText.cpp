@@ -60,8 +60,10 @@ QByteArray writeLines(const PairLists& pairs, QByteArrayView head, char separato
     return out;
 }
 
+constexpr QByteArrayView ByteOrderMark = "\xEF\xBB\xBF";
+
 qsizetype skipByteOrderMark(QByteArrayView text) {
-    return text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    return text.startsWith(ByteOrderMark) ? ByteOrderMark.size() : 0;
 }
 
 // Adds the line's chosen fields as a pair; a missing field is empty.
@@ -110,7 +112,11 @@ QByteArray writeTsv(const PairLists& pairs) {
         }
     }
     refuseUnwritablePairs("tsv", first, count, u"a tab, or no word"_s);
-    return writeLines(pairs, {}, '\t', "\n",
+    // Readers drop a byte order mark at the start, so a first word that begins with one gets
+    // one more in front.
+    const bool markFirst =
+        pairs.size() > 0 && readableUtf8(pairs.word(0)).startsWith(ByteOrderMark);
+    return writeLines(pairs, markFirst ? ByteOrderMark : QByteArrayView(), '\t', "\n",
                       [](QByteArray& out, QByteArrayView field) { out += field; });
 }
 

@@ -148,6 +148,7 @@ TEST(FlashcardFormat, ankiHeaders_areHonoured) {
         {"#separator:tab\n#guid column:1\n#deck column:3\ng\ta\td\tb\n", {{"a", "b"}}},
         {"no header;guessed\n", {{"no header", "guessed"}}},
         {"one field\n", {{"one field", ""}}},
+        {"#separator:tab\nends with a separator\t", {{"ends with a separator", ""}}},
     };
     for (const auto& row : rows)
         EXPECT_EQ(pairsOf(readFlashcards(FlashcardFormat::Anki, row.input)), row.pairs)
