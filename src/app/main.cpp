@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/FontSubstitutions.h"
-#include "app/FormServices.h"
-#include "app/QtDialogs.h"
-#include "app/TForm1.h"
+#include "window/FormServices.h"
+#include "dialogs/QtDialogs.h"
+#include "window/TForm1.h"
 
 #include <QApplication>
 

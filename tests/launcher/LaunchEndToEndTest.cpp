@@ -1,9 +1,9 @@
 // Real starts: programs by path, and files and the text editor through a desktop of the test's
 // own (XDG folders whose mimeapps.list makes a recording program the text/plain default).
-#include "app/TForm1.h"
+#include "window/TForm1.h"
 #include "launcher/GioStarter.h"
 #include "support/GuiTestRun.h"
-#include "ui/FormFixture.h"
+#include "window/FormFixture.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,0 +1,144 @@
+#include "window/FormFixture.h"
+
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+namespace quill::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class NotesCommands : public FormFixture {
+protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        makeForm();
+    }
+    QTextEdit& pane() { return *form->RichEdit1; }
+    bool closeEnabled() const { return form->CloseEditor1->isEnabled(); }
+    QSize clientSize() const { return form->centralWidget()->size(); }
+};
+
+// The pane and "&Close Editor..." through a run of the three commands.
+TEST_F(NotesCommands, commandsFollowTheStateTable) {
+    struct Step {
+        const char* action;
+        bool confirm; // the dialog is confirmed (notes.rtf), else cancelled
+        bool visible;
+        int height;
+        bool closeEnabled;
+        QSize client;
+    };
+    const Step steps[] = {
+        {nullptr, false, false, 86, false, {593, 81}},
+        {"OpenAs1", false, true, 400, true, {593, 472}},
+        {"SaveAs1", true, true, 400, false, {593, 472}},
+        {"OpenAs1", false, true, 400, true, {593, 472}},
+        {"CloseEditor1", false, false, 86, true, {593, 81}},
+        {"SaveAs1", false, false, 86, true, {593, 81}},
+        {"SaveAs1", true, false, 86, false, {593, 81}},
+        {"CloseEditor1", false, false, 86, false, {593, 81}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.action ? step.action : "start");
+        if (step.action) {
+            dialogs.fileAnswers.clear();
+            if (step.confirm)
+                dialogs.answerFile(path(u"notes.rtf"_s));
+            trigger(step.action); // a disabled entry runs nothing, as in the menu
+        }
+        EXPECT_EQ(!pane().isHidden(), step.visible);
+        EXPECT_EQ(pane().height(), step.height);
+        EXPECT_EQ(closeEnabled(), step.closeEnabled);
+        EXPECT_EQ(clientSize(), step.client);
+    }
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(NotesCommands, savedUnderTextFilter_isRichTextAndOpensAgain) {
+    pane().setPlainText(u"Grüße\nzweite Zeile"_s);
+    dialogs.answerFile(path(u"notes.txt"_s), 2);
+    trigger("SaveAs1");
+    EXPECT_TRUE(file(u"notes.txt"_s).startsWith("{\\rtf"));
+    pane().clear();
+    dialogs.answerFile(path(u"notes.txt"_s));
+    trigger("OpenAs1");
+    EXPECT_EQ(pane().toPlainText(), u"Grüße\nzweite Zeile"_s);
+    EXPECT_EQ(pane().document()->defaultTextOption().alignment(), Qt::AlignHCenter);
+}
+
+TEST_F(NotesCommands, plainTextWithLineFeeds_showsItsLines) {
+    writeBytes(path(u"plain.rtf"_s), "one\ntwo\n\nthree");
+    dialogs.answerFile(path(u"plain.rtf"_s));
+    trigger("OpenAs1");
+    EXPECT_EQ(pane().toPlainText(), u"one\ntwo\n\nthree"_s);
+    EXPECT_FALSE(pane().isHidden());
+}
+
+// A file opens with the caret at its start, wherever it was before, and typing moves it on.
+TEST_F(NotesCommands, openedFile_hasTheCaretAtItsStart) {
+    for (const char* bytes : {"{\\rtf1 one\\par two\\par three}", "one\ntwo\nthree"}) {
+        SCOPED_TRACE(bytes);
+        pane().setPlainText(u"old text"_s);
+        pane().moveCursor(QTextCursor::End);
+        writeBytes(path(u"notes.rtf"_s), bytes);
+        dialogs.answerFile(path(u"notes.rtf"_s));
+        trigger("OpenAs1");
+        EXPECT_EQ(pane().textCursor().position(), 0);
+        EXPECT_FALSE(pane().textCursor().hasSelection());
+        QTest::keyClicks(&pane(), u"ab"_s);
+        EXPECT_EQ(pane().textCursor().position(), 2);
+        EXPECT_EQ(pane().toPlainText(), u"abone\ntwo\nthree"_s);
+    }
+}
+
+TEST_F(NotesCommands, failedOpens_leavePaneAndMenuEntryAsTheyWere) {
+    writeBytes(path(u"big.txt"_s), QByteArray(100, 'b'));
+    services.notesMemoryBudget = 99;
+    makeForm();
+    form->RichEdit1->setPlainText(u"kept"_s);
+    dialogs.answerFile(path(u"missing.rtf"_s));
+    dialogs.answerFile(path(u"big.txt"_s));
+    trigger("OpenAs1");
+    EXPECT_TRUE(dialogs.failures.empty());
+    trigger("OpenAs1");
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].text, u"Failed to Load Stream."_s);
+    EXPECT_TRUE(pane().isHidden());
+    EXPECT_EQ(pane().height(), 86);
+    EXPECT_FALSE(closeEnabled());
+    EXPECT_EQ(pane().toPlainText(), u"kept"_s);
+}
+
+TEST_F(NotesCommands, writeCutShort_reportsFailedToSaveStreamAndKeepsOldFile) {
+    writeBytes(path(u"notes.rtf"_s), "old");
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(path(u"notes.rtf"_s)).constData(), 0666), 0);
+    pane().setPlainText(QString(5000, u'x'));
+    dialogs.answerFileCancel();
+    trigger("OpenAs1");
+    dialogs.answerFile(path(u"notes.rtf"_s));
+    const int result = runAsUnprivileged([&] {
+        // A file size limit makes the write fail once the file has been created.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        form->runCommand(&TForm1::SaveAs1Click);
+        if (dialogs.failures.size() != 1 || dialogs.failures[0].text != u"Failed to Save Stream."_s)
+            return 1;
+        if (!closeEnabled())
+            return 2;
+        return fileBytes(path(u"notes.rtf"_s)) == "old" ? 0 : 3;
+    });
+    EXPECT_EQ(result, 0);
+}
+
+} // namespace
+} // namespace quill::test
