@@ -1,8 +1,8 @@
 // Generation through the real commands: the menu entry runs, the prompt is answered at once, and
 // the entries land in the primary field (entry model and combo box included).
 #include "AnsweringDialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "window/FormServices.h"
+#include "window/TForm1.h"
 #include "fields/FieldCombo.h"
 
 #include <QAction>

@@ -3,8 +3,8 @@
 //
 //   build/dev/bench/bench_list_dialogs --benchmark_min_time=2
 #include "AnsweringDialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "window/FormServices.h"
+#include "window/TForm1.h"
 #include "fields/FieldCombo.h"
 
 #include <QAction>

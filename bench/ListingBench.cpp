@@ -2,8 +2,8 @@
 // whole "&Any..." command that writes "files.log" and loads it into the primary field.
 //
 //   build/dev/bench/bench_listings --benchmark_min_time=2
-#include "app/Dialogs.h"
-#include "app/TForm1.h"
+#include "dialogs/Dialogs.h"
+#include "window/TForm1.h"
 #include "fields/FieldCombo.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"

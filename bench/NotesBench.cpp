@@ -5,9 +5,9 @@
 //
 //   build/dev/bench/bench_notes --benchmark_min_time=2
 #include "RtfSamples.h"
-#include "app/Dialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "dialogs/Dialogs.h"
+#include "window/FormServices.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>

@@ -10,9 +10,9 @@
 // Defaults: 100 trials, 500,000 entries per list. The moments are spread evenly over the time a
 // whole save takes (measured first, without a kill) and a little beyond it.
 
-#include "app/Dialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "dialogs/Dialogs.h"
+#include "window/FormServices.h"
+#include "window/TForm1.h"
 #include "core/EntryList.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"

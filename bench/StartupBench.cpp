@@ -10,8 +10,8 @@
 // Writing ten million entries takes a while: with a folder, the lists are written into a
 // subfolder per entry count once and reused by later runs (they are the same every time).
 
-#include "app/QtDialogs.h"
-#include "app/TForm1.h"
+#include "dialogs/QtDialogs.h"
+#include "window/TForm1.h"
 #include "fields/FieldCombo.h"
 
 #include <QAbstractItemView>
