@@ -49,4 +49,9 @@ public:
     }
 };
 
+// Shows the dialog through `dialogs`. On confirmation the dialog remembers the chosen full path
+// and filter entry, and the process's working directory moves to the chosen file's folder (the
+// fixed list files follow it); the full path is returned. A cancelled showing changes nothing.
+std::optional<QString> showFileDialog(Dialogs& dialogs, FileDialog& dialog);
+
 } // namespace quill

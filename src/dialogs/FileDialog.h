@@ -7,8 +7,6 @@
 
 namespace quill {
 
-class Dialogs;
-
 // One file dialog of the main window (`OpenDialog1`, `SaveDialog1`, ...): what it offers, fixed
 // for the run, and what it remembers of its last confirmed showing. The window makes each one
 // once; the object is also the dialog's identity for Dialogs::openFileName/saveFileName.
@@ -42,10 +40,5 @@ QStringList nameFilters(QStringView filter);
 // The suffix a name typed without one gets: the first pattern's extension ("*.log;*.lst" gives
 // "log"); empty when that pattern has no plain extension ("*.*", "*").
 QString defaultSuffix(QStringView defaultExtension);
-
-// Shows the dialog through `dialogs`. On confirmation the dialog remembers the chosen full path
-// and filter entry, and the process's working directory moves to the chosen file's folder (the
-// fixed list files follow it); the full path is returned. A cancelled showing changes nothing.
-std::optional<QString> showFileDialog(Dialogs& dialogs, FileDialog& dialog);
 
 } // namespace quill
