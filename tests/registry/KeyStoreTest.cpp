@@ -1,13 +1,13 @@
 #include "registry/KeyStore.h"
 
 #include "core/ByteText.h"
+#include "support/EnvironmentGuard.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@
 
 using namespace Qt::StringLiterals;
 using quill::KeyStore;
+using quill::test::EnvironmentGuard;
 
 namespace {
 
@@ -235,14 +236,7 @@ TEST_F(KeyStoreTest, namesLikePathsOrSql_areStoredLiterallyInsideTheFile) {
 }
 
 TEST_F(KeyStoreTest, defaultPath_followsXdgConfigHome) {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    auto restore = qScopeGuard([&] {
-        if (wasSet)
-            qputenv("XDG_CONFIG_HOME", saved);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-    });
+    const EnvironmentGuard restore("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path()));
     EXPECT_EQ(KeyStore::defaultPath(), dir_.path() + u"/Quillbook/registry.sqlite3"_s);
     qputenv("XDG_CONFIG_HOME", "relative/config");
