@@ -2,8 +2,8 @@
 // dialog's confirmation to the filled primary field (the dialog answers at once).
 //
 //   build/dev/bench/bench_list_dialogs --benchmark_min_time=2
+#include "app/ProductionServices.h"
 #include "AnsweringDialogs.h"
-#include "window/FormServices.h"
 #include "window/TForm1.h"
 #include "fields/FieldCombo.h"
 
@@ -46,8 +46,7 @@ void openListOfMillionEntries(benchmark::State& state) {
         return;
     }
     file.close();
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     auto form = std::make_unique<TForm1>(services);
     QAction* command = form->findChild<QAction*>(QStringLiteral("OpenList1"));
     for (auto _ : state) {

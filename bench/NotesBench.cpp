@@ -4,9 +4,9 @@
 // through "&Open Notes As...." into the shown pane, until it has handled the events that follow.
 //
 //   build/dev/bench/bench_notes --benchmark_min_time=2
+#include "app/ProductionServices.h"
 #include "RtfSamples.h"
 #include "dialogs/Dialogs.h"
-#include "window/FormServices.h"
 #include "window/TForm1.h"
 
 #include <QAction>
@@ -65,8 +65,7 @@ void openIntoPane(benchmark::State& state, QByteArray (*makeFile)()) {
     }
     file.close();
     OpeningDialogs dialogs(path);
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     TForm1 form(services);
     form.show();
     QAction& open = *form.findChild<QAction*>(QStringLiteral("OpenAs1"));
@@ -79,8 +78,7 @@ void openIntoPane(benchmark::State& state, QByteArray (*makeFile)()) {
 
 void keyIntoMegabyteOfNotes(benchmark::State& state, int paragraphLength) {
     CancellingDialogs dialogs;
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     TForm1 form(services);
     form.show();
     form.findChild<QAction*>(QStringLiteral("OpenAs1"))->trigger();

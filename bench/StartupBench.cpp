@@ -10,6 +10,7 @@
 // Writing ten million entries takes a while: with a folder, the lists are written into a
 // subfolder per entry count once and reused by later runs (they are the same every time).
 
+#include "app/ProductionServices.h"
 #include "dialogs/QtDialogs.h"
 #include "window/TForm1.h"
 #include "fields/FieldCombo.h"
@@ -114,8 +115,7 @@ void measureField(QComboBox* field, Figures& f) {
 int runProgram(int& argc, char** argv) {
     QApplication app(argc, argv);
     quill::QtDialogs dialogs;
-    quill::FormServices services;
-    services.dialogs = &dialogs;
+    quill::FormServices services = quill::productionServices(dialogs);
     quill::TForm1 form(services);
     form.show();
     form.activateWindow();

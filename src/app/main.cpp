@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/FontSubstitutions.h"
-#include "window/FormServices.h"
+#include "app/ProductionServices.h"
 #include "dialogs/QtDialogs.h"
 #include "window/TForm1.h"
 
@@ -41,9 +41,7 @@ int main(int argc, char** argv) {
         return quill::reportStart(start);
     quill::installFontSubstitutions();
     quill::QtDialogs dialogs;
-    quill::FormServices services;
-    services.dialogs = &dialogs;
-    quill::TForm1 form(services);
+    quill::TForm1 form(quill::productionServices(dialogs));
     dialogs.setOwner(&form);
     form.show();
     return app.exec();

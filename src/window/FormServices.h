@@ -1,11 +1,10 @@
 #pragma once
 
 #include "datetime/Clock.h"
-#include "listings/FixedFolders.h"
 #include "datetime/FormatSettingsSource.h"
-#include "datetime/LocaleFormatSettings.h"
-#include "datetime/SystemClock.h"
-#include "launcher/GioStarter.h"
+#include "launcher/FixedPrograms.h"
+#include "launcher/Starter.h"
+#include "listings/FixedFolders.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -17,20 +16,20 @@ namespace quill {
 class Dialogs;
 class SeedClock;
 
-// What the main window is given from outside, so tests can replace each piece.
+// What the main window is given from outside, so tests can replace each piece. The program
+// fills in the machine's own pieces at start-up (productionServices()).
 struct FormServices {
     Dialogs* dialogs = nullptr;
     // The local time and the user's date, time and number conventions for the date and time
-    // commands; by default the machine's clock and the application's locale.
-    std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>();
-    std::shared_ptr<const FormatSettingsSource> formatSettings =
-        std::make_shared<LocaleFormatSettings>();
+    // commands.
+    std::shared_ptr<const Clock> clock;
+    std::shared_ptr<const FormatSettingsSource> formatSettings;
     // The folders the listing commands ask for ("/", "/opt", "/usr/bin").
     FixedFolders folders;
     // What the launcher commands start ("/usr/bin/doublecmd", ..., the folder "/usr/bin"), and
-    // how: by default the desktop's own way (GIO).
+    // how.
     FixedPrograms programs;
-    std::shared_ptr<Starter> starter = std::make_shared<GioStarter>();
+    std::shared_ptr<Starter> starter;
     // The database file of the current user's key tree; empty means the default,
     // "$XDG_CONFIG_HOME/Quillbook/registry.sqlite3" (KeyStore::defaultPath()).
     QString registryStorePath;

@@ -3,6 +3,12 @@
 #include "window/CommandTable.h"
 #include "dialogs/Dialogs.h"
 #include "window/FailureReport.h"
+#include "window/FormServices.h"
+#include "window/LauncherCommands.h"
+#include "window/ListingCommands.h"
+#include "window/NotesCommands.h"
+#include "window/RegistryCommands.h"
+#include "storage/TextBuffer.h"
 #include "core/Failure.h"
 #include "fields/FieldCombo.h"
 
@@ -18,6 +24,7 @@
 #include <QTimer>
 
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace quill {
@@ -72,7 +79,8 @@ FieldCombo* makeField(QWidget* parent, const FieldLook& look) {
 } // namespace
 
 TForm1::TForm1(FormServices services, QWidget* parent)
-    : QMainWindow(parent), OleContainer1(services.starter), services_(services) {
+    : QMainWindow(parent), ownServices_(std::make_unique<FormServices>(std::move(services))),
+      ownMemo_(std::make_unique<TextBuffer>()), Memo1(*ownMemo_), services_(*ownServices_) {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Word, Phrase, Slange, Sentence And Meaning Collector & Other... "_s);
     // A tool window: title and close box only, and the user cannot resize it.
@@ -90,7 +98,7 @@ TForm1::TForm1(FormServices services, QWidget* parent)
 
     buildControls();
     buildMenus();
-    loadEditorObject();
+    buildCommands();
     buildFileDialogs();
     buildNotes();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -142,6 +150,13 @@ void TForm1::buildControls() {
     controls_ = {SpeedButton1, SpeedButton2, ComboBox1, ComboBox2, StatusBar1};
     for (QWidget* control : controls_)
         control->installEventFilter(this);
+}
+
+void TForm1::buildCommands() {
+    listings_ = std::make_unique<ListingCommands>(*services_.dialogs, *ComboBox1, services_.folders);
+    launcher_ = std::make_unique<LauncherCommands>(services_.starter, *ComboBox1, services_.programs);
+    launcher_->loadEditorObject();
+    registry_ = std::make_unique<RegistryCommands>(*ComboBox1, *ComboBox2, services_.registryStorePath);
 }
 
 void TForm1::buildMenus() {

@@ -1,16 +1,11 @@
 #pragma once
 
 #include "dialogs/FileDialog.h"
-#include "window/FormServices.h"
-#include "listings/DirectoryListing.h"
-#include "listings/FileListing.h"
-#include "launcher/ObjectContainer.h"
-#include "storage/TextBuffer.h"
 
-#include <QByteArray>
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -22,11 +17,22 @@ namespace quill {
 
 class FieldCombo;
 class GeneratorCommands;
+class LauncherCommands;
+class ListingCommands;
+class NotesCommands;
+class RegistryCommands;
+class TextBuffer;
+struct FormServices;
 
 // The main window: its controls, its menus built from the command table, and one method per
-// command. Commands run through runCommand(), which turns a Failure into the failure report.
+// command; the commands of an area forward to that area's command object. Commands run through
+// runCommand(), which turns a Failure into the failure report.
 class TForm1 : public QMainWindow {
     Q_OBJECT
+    // Made first: the members below refer to them.
+    std::unique_ptr<FormServices> ownServices_;
+    std::unique_ptr<TextBuffer> ownMemo_;
+
 public:
     using Handler = void (TForm1::*)();
 
@@ -133,24 +139,19 @@ public:
     QPushButton* SpeedButton2 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     // The hidden composing buffer for "Both.log" and "Actual.log"; never shown.
-    TextBuffer Memo1;
-    // The hidden listings behind the listing commands; they start at the working directory
-    // the window is built in and keep their folders and lines for the whole run.
-    DirectoryListing DirectoryListBox1;
-    FileListing FileListBox1;
-    // The hidden object container the launcher starts through; from start-up it holds the
-    // desktop's text editor.
-    ObjectContainer OleContainer1;
+    TextBuffer& Memo1;
     // The file dialogs, made with the window; each remembers its last confirmed showing.
     FileDialog OpenDialog1;
     FileDialog SaveDialog1;
     FileDialog OpenDialog3;
     FileDialog SaveDialog3;
-    // The notes pane, hidden at start, its file dialogs and the menu entry that closes it.
+    // The notes pane, hidden at start, and the menu entry that closes it.
     QTextEdit* RichEdit1 = nullptr;
-    FileDialog OpenDialog2;
-    FileDialog SaveDialog2;
     QAction* CloseEditor1 = nullptr;
+
+    // The command objects of the areas. The listings and the object container live in them.
+    ListingCommands& listings() { return *listings_; }
+    LauncherCommands& launcher() { return *launcher_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -159,10 +160,9 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    void loadEditorObject();
+    void buildCommands();
     void buildFileDialogs();
     void buildNotes();
-    void loadNotesFile(const QString& path);
     // Shows one of the file dialogs; the chosen full path, or nothing when cancelled.
     std::optional<QString> showFileDialog(FileDialog& dialog);
     void activateOnce();
@@ -171,16 +171,16 @@ private:
     void saveFields();
     void setEntryCounter();
 
-    FormServices services_;
+    FormServices& services_;
     QWidget* client_ = nullptr;
     std::vector<QWidget*> controls_;
     bool activated_ = false;
     bool centred_ = false;
 
-    // Registry store: the texts of the last write that created both keys in this run.
-    QString registryStorePath() const;
-    QByteArray lastWrittenFirst_;
-    QByteArray lastWrittenSecond_;
+    std::unique_ptr<ListingCommands> listings_;
+    std::unique_ptr<LauncherCommands> launcher_;
+    std::unique_ptr<NotesCommands> notes_;
+    std::unique_ptr<RegistryCommands> registry_;
     // Generators (TForm1Generators.cpp): made on first use; holds the run's random seed.
     GeneratorCommands& generators();
     std::shared_ptr<GeneratorCommands> generators_;

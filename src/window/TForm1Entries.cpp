@@ -1,5 +1,6 @@
 #include "dialogs/Dialogs.h"
 #include "window/TForm1.h"
+#include "window/FormServices.h"
 #include "core/ByteText.h"
 #include "fields/FieldCombo.h"
 

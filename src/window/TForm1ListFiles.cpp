@@ -1,4 +1,5 @@
 #include "window/TForm1.h"
+#include "storage/TextBuffer.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
 

@@ -1,67 +1,14 @@
+#include "window/RegistryCommands.h"
 #include "window/TForm1.h"
-#include "core/ByteText.h"
-#include "fields/FieldCombo.h"
-#include "registry/KeyStore.h"
-#include "registry/RegistryAccessor.h"
-
-#include <QGuiApplication>
 
 namespace quill {
 
-namespace {
-
-// The busy cursor, from the first wait for another program's lock on the key store to the end
-// of the command.
-class BusyCursor {
-public:
-    BusyCursor() = default;
-    ~BusyCursor() {
-        if (shown_)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-    KeyStore::BusyWait waitShowingMe() {
-        KeyStore::BusyWait wait;
-        wait.started = [this] {
-            if (!shown_)
-                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            shown_ = true;
-        };
-        return wait;
-    }
-
-private:
-    bool shown_ = false;
-};
-
-} // namespace
-
-QString TForm1::registryStorePath() const {
-    return services_.registryStorePath.isEmpty() ? KeyStore::defaultPath()
-                                                 : services_.registryStorePath;
-}
-
-// Each field text becomes a key below "Quillbook"; the pair is remembered only when both keys
-// were created. The accessor is released when it goes out of scope, also after a failure.
 void TForm1::WriteDatasFromRegistryDatabase1Click() {
-    BusyCursor cursor;
-    RegistryAccessor registry(registryStorePath(), cursor.waitShowingMe());
-    registry.openStoreKey(); // without the store key the names go below the root
-    registry.createSubkey(displayText(ComboBox1->editBytes()));
-    registry.createSubkey(displayText(ComboBox2->editBytes()));
-    lastWrittenFirst_ = ComboBox1->editBytes();
-    lastWrittenSecond_ = ComboBox2->editBytes();
+    registry_->write();
 }
 
-// Puts back the pair of the last write of this run; nothing is read from the store.
 void TForm1::ReadDatasFromRegistryDatabase1Click() {
-    BusyCursor cursor;
-    RegistryAccessor registry(registryStorePath(), cursor.waitShowingMe());
-    registry.openStoreKey();
-    ComboBox1->setEditBytes(lastWrittenFirst_);
-    ComboBox2->setEditBytes(lastWrittenSecond_);
+    registry_->read();
 }
 
 } // namespace quill

@@ -1,3 +1,5 @@
+#include "app/ProductionServices.h"
+#include "support/DefaultLocaleGuard.h"
 #include "window/FormFixture.h"
 
 #include "datetime/DateTimeValue.h"
@@ -81,15 +83,6 @@ TEST_F(DateTimeCommands, settings_areReadEveryTimeTheCommandRuns) {
     EXPECT_EQ(settings->reads(), 3);
 }
 
-// The application's default locale, restored after the test.
-class DefaultLocaleGuard {
-public:
-    DefaultLocaleGuard() : previous_(QLocale()) {}
-    ~DefaultLocaleGuard() { QLocale::setDefault(previous_); }
-
-private:
-    QLocale previous_;
-};
 
 TEST_F(DateTimeCommands, changedLocale_showsInTheNextInsertion) {
     const DefaultLocaleGuard guard;
@@ -111,8 +104,7 @@ TEST(DateTimeCommandsDefaults, withoutInjection_theMachineClockIsRead) {
     QTemporaryDir dir;
     const CurrentDirGuard cwd(dir.path());
     ScriptedDialogs dialogs;
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     TForm1 form(services);
     const double before = dateTimeValue(SystemClock().localTime());
     form.findChild<QAction*>(u"imeCodeFormate1"_s)->trigger();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ProductionServices.h"
 #include "window/TForm1.h"
 #include "core/ByteText.h"
 #include "fields/FieldCombo.h"
@@ -27,7 +28,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         cwd = std::make_unique<CurrentDirGuard>(dir.path());
-        services.dialogs = &dialogs;
+        services = productionServices(dialogs);
         // Nothing a window test does may start a program of the machine's desktop.
         services.starter = std::make_shared<RecordingStarter>();
     }

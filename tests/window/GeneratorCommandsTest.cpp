@@ -1,6 +1,7 @@
 #include "window/GeneratorCommands.h"
 #include "dialogs/QtDialogs.h"
 #include "generators/FixedSeedClock.h"
+#include "support/ReferenceDraws.h"
 #include "window/FormFixture.h"
 
 #include <QApplication>
@@ -18,15 +19,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// The draws that follow a seed, worked out independently of the random source.
-std::vector<quint32> drawsFrom(quint32 seed, int count, qint32 bound) {
-    std::vector<quint32> result;
-    for (int i = 0; i < count; ++i) {
-        seed = seed * 134775813u + 1u;
-        result.push_back(quint32((quint64(quint32(bound)) * seed) >> 32));
-    }
-    return result;
-}
 
 QString lettersFrom(quint32 seed, int draws, std::initializer_list<int> pick) {
     const std::vector<quint32> d = drawsFrom(seed, draws, 26);

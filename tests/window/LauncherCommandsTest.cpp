@@ -1,6 +1,7 @@
 #include "launcher/LaunchFailure.h"
 #include "launcher/RecordingStarter.h"
 #include "window/FormFixture.h"
+#include "window/LauncherCommands.h"
 
 #include <QDir>
 
@@ -65,7 +66,7 @@ TEST_F(LauncherCommands, notepadAfterWordPad_startsWordPadAgain_afterFailedLink_
 
     services.programs.wordPad = root + "/missing";
     run("RunAKnowFile1", "wp");
-    EXPECT_FALSE(form->OleContainer1.object());
+    EXPECT_FALSE(form->launcher().OleContainer1.object());
     form->ComboBox1->setEditBytes("notepad");
     trigger("RunAKnowFile1");
     EXPECT_TRUE(starter->started.isEmpty());
@@ -80,11 +81,11 @@ TEST_F(LauncherCommands, pathCommands_dropLaunchFailuresQuietly_reportOthers) {
         throw LaunchFailure(u"Exec format error"_s);
     };
     EXPECT_EQ(run("Other2", "abiword"), program("abiword"));
-    EXPECT_TRUE(form->OleContainer1.object());
+    EXPECT_TRUE(form->launcher().OleContainer1.object());
     EXPECT_EQ(run("RunaFiles1", "tool"), program("bin/tool"));
     // No name: the system folder itself is no program.
     EXPECT_EQ(run("RunaFiles1", ""), QByteArrayList());
-    EXPECT_FALSE(form->OleContainer1.object());
+    EXPECT_FALSE(form->launcher().OleContainer1.object());
     EXPECT_TRUE(dialogs.failures.empty());
 
     starter->onStart = [] {

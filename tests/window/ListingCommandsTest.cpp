@@ -1,6 +1,7 @@
 #include "dialogs/QtDialogs.h"
 #include "listings/FolderTree.h"
 #include "window/FormFixture.h"
+#include "window/ListingCommands.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -263,7 +264,7 @@ TEST_F(ListingCommands, listingFileCannotBeCreated_reportsAndKeepsEverything) {
         u"Cannot create file \""_s + QFile::decodeName(tree.path("root")) + u"/files.log\". "_s));
     EXPECT_EQ(primary(*form->ComboBox1), Lines{"old"});
     EXPECT_EQ(workingDirectory(), start);
-    EXPECT_EQ(form->FileListBox1.directory(), start);
+    EXPECT_EQ(form->listings().FileListBox1.directory(), start);
 
     // The listing did not keep the folder, so the next try reads it again.
     ASSERT_TRUE(QDir().rmdir(QFile::decodeName(tree.path("root/files.log"))));
@@ -278,7 +279,7 @@ TEST_F(ListingCommands, listingFileCannotBeCreated_reportsAndKeepsEverything) {
     EXPECT_TRUE(dialogs.failures[0].text.startsWith(u"Cannot create file \""_s));
     EXPECT_TRUE(form->ComboBox1->entries().empty());
     EXPECT_EQ(workingDirectory(), tree.path("root"));
-    EXPECT_EQ(form->DirectoryListBox1.directory(), start);
+    EXPECT_EQ(form->listings().DirectoryListBox1.directory(), start);
 }
 
 TEST_F(ListingCommands, manyFiles_restoreTheCursorAfterReading) {

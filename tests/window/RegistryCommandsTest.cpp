@@ -1,9 +1,9 @@
 #include "registry/KeyStore.h"
+#include "support/EnvironmentGuard.h"
 #include "window/FormFixture.h"
 
 #include <QDir>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QTest>
 
 namespace quill::test {
@@ -166,14 +166,7 @@ TEST_F(RegistryCommands, bytesThatAreNotUtf8_surviveTheRoundTrip) {
 }
 
 TEST_F(RegistryCommands, defaultStore_isBelowXdgConfigHome) {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    auto restore = qScopeGuard([&] {
-        if (wasSet)
-            qputenv("XDG_CONFIG_HOME", saved);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-    });
+    const EnvironmentGuard restore("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path() + u"/xdg"_s));
     services.registryStorePath.clear();
     makeForm();
