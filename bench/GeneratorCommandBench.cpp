@@ -1,9 +1,9 @@
 // Generation through the real commands: the menu entry runs, the prompt is answered at once, and
 // the entries land in the primary field (entry model and combo box included).
-#include "app/ProductionServices.h"
 #include "AnsweringDialogs.h"
-#include "window/TForm1.h"
+#include "app/ProductionServices.h"
 #include "fields/FieldCombo.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>

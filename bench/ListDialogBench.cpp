@@ -2,10 +2,10 @@
 // dialog's confirmation to the filled primary field (the dialog answers at once).
 //
 //   build/dev/bench/bench_list_dialogs --benchmark_min_time=2
-#include "app/ProductionServices.h"
 #include "AnsweringDialogs.h"
-#include "window/TForm1.h"
+#include "app/ProductionServices.h"
 #include "fields/FieldCombo.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QDir>

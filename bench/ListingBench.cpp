@@ -4,10 +4,10 @@
 //   build/dev/bench/bench_listings --benchmark_min_time=2
 #include "app/ProductionServices.h"
 #include "dialogs/Dialogs.h"
-#include "window/TForm1.h"
 #include "fields/FieldCombo.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>

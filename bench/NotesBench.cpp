@@ -4,8 +4,8 @@
 // through "&Open Notes As...." into the shown pane, until it has handled the events that follow.
 //
 //   build/dev/bench/bench_notes --benchmark_min_time=2
-#include "app/ProductionServices.h"
 #include "RtfSamples.h"
+#include "app/ProductionServices.h"
 #include "dialogs/Dialogs.h"
 #include "window/TForm1.h"
 

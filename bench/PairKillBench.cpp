@@ -11,11 +11,11 @@
 // whole save takes (measured first, without a kill) and a little beyond it.
 
 #include "app/ProductionServices.h"
-#include "dialogs/Dialogs.h"
-#include "window/TForm1.h"
 #include "core/EntryList.h"
+#include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>

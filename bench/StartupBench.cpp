@@ -12,8 +12,8 @@
 
 #include "app/ProductionServices.h"
 #include "dialogs/QtDialogs.h"
-#include "window/TForm1.h"
 #include "fields/FieldCombo.h"
+#include "window/TForm1.h"
 
 #include <QAbstractItemView>
 #include <QAction>

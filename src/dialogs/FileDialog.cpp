@@ -26,5 +26,4 @@ QString defaultSuffix(QStringView defaultExtension) {
     return suffix.toString();
 }
 
-
 } // namespace quill

@@ -1,8 +1,8 @@
 #include "dialogs/QtDialogs.h"
 
+#include "dialogs/PromptDialog.h"
 #include "dialogs/QtFileDialog.h"
 #include "dialogs/QtProgress.h"
-#include "dialogs/PromptDialog.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -14,8 +14,7 @@ class Starter;
 // hidden object container or the starter.
 class LauncherCommands {
 public:
-    LauncherCommands(std::shared_ptr<Starter> starter, FieldCombo& primary,
-                     FixedPrograms programs);
+    LauncherCommands(std::shared_ptr<Starter> starter, FieldCombo& primary, FixedPrograms programs);
 
     // The desktop's text editor stands in for the stored Notepad package; without one the
     // container starts empty.

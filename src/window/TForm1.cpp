@@ -1,16 +1,16 @@
 #include "window/TForm1.h"
 
-#include "window/CommandTable.h"
+#include "core/Failure.h"
 #include "dialogs/Dialogs.h"
+#include "fields/FieldCombo.h"
+#include "storage/TextBuffer.h"
+#include "window/CommandTable.h"
 #include "window/FailureReport.h"
 #include "window/FormServices.h"
 #include "window/LauncherCommands.h"
 #include "window/ListingCommands.h"
 #include "window/NotesCommands.h"
 #include "window/RegistryCommands.h"
-#include "storage/TextBuffer.h"
-#include "core/Failure.h"
-#include "fields/FieldCombo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -153,10 +153,13 @@ void TForm1::buildControls() {
 }
 
 void TForm1::buildCommands() {
-    listings_ = std::make_unique<ListingCommands>(*services_.dialogs, *ComboBox1, services_.folders);
-    launcher_ = std::make_unique<LauncherCommands>(services_.starter, *ComboBox1, services_.programs);
+    listings_ =
+        std::make_unique<ListingCommands>(*services_.dialogs, *ComboBox1, services_.folders);
+    launcher_ =
+        std::make_unique<LauncherCommands>(services_.starter, *ComboBox1, services_.programs);
     launcher_->loadEditorObject();
-    registry_ = std::make_unique<RegistryCommands>(*ComboBox1, *ComboBox2, services_.registryStorePath);
+    registry_ =
+        std::make_unique<RegistryCommands>(*ComboBox1, *ComboBox2, services_.registryStorePath);
 }
 
 void TForm1::buildMenus() {

@@ -1,11 +1,11 @@
-#include "window/TForm1.h"
 #include "window/FormServices.h"
+#include "window/TForm1.h"
 
 #include "core/ByteText.h"
-#include "fields/FieldCombo.h"
 #include "datetime/DateTimeFormat.h"
 #include "datetime/DateTimeValue.h"
 #include "datetime/NumberFormat.h"
+#include "fields/FieldCombo.h"
 
 namespace quill {
 

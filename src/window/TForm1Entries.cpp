@@ -1,8 +1,8 @@
-#include "dialogs/Dialogs.h"
-#include "window/TForm1.h"
-#include "window/FormServices.h"
 #include "core/ByteText.h"
+#include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
+#include "window/FormServices.h"
+#include "window/TForm1.h"
 
 #include <QPushButton>
 #include <QStatusBar>

@@ -1,5 +1,5 @@
-#include "window/TForm1.h"
 #include "window/FormServices.h"
+#include "window/TForm1.h"
 
 #include "window/GeneratorCommands.h"
 

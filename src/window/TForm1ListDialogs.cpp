@@ -1,9 +1,9 @@
-#include "dialogs/Dialogs.h"
-#include "window/TForm1.h"
-#include "window/FormServices.h"
 #include "core/Failure.h"
+#include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
+#include "window/FormServices.h"
+#include "window/TForm1.h"
 
 namespace quill {
 

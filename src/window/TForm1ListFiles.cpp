@@ -1,7 +1,7 @@
-#include "window/TForm1.h"
-#include "storage/TextBuffer.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
+#include "storage/TextBuffer.h"
+#include "window/TForm1.h"
 
 #include <optional>
 #include <utility>

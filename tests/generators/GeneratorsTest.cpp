@@ -19,7 +19,6 @@ namespace {
 
 using test::drawsFrom;
 
-
 QByteArray lettersOf(const std::vector<quint32>& draws, std::initializer_list<int> pick) {
     QByteArray word;
     for (const int n : pick)

@@ -1,10 +1,10 @@
 // Real starts: programs by path, and files and the text editor through a desktop of the test's
 // own (XDG folders whose mimeapps.list makes a recording program the text/plain default).
-#include "window/TForm1.h"
 #include "launcher/GioStarter.h"
 #include "support/GuiTestRun.h"
 #include "window/FormFixture.h"
 #include "window/LauncherCommands.h"
+#include "window/TForm1.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -83,7 +83,6 @@ TEST_F(DateTimeCommands, settings_areReadEveryTimeTheCommandRuns) {
     EXPECT_EQ(settings->reads(), 3);
 }
 
-
 TEST_F(DateTimeCommands, changedLocale_showsInTheNextInsertion) {
     const DefaultLocaleGuard guard;
     services.formatSettings = std::make_shared<LocaleFormatSettings>();

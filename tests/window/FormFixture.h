@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/ProductionServices.h"
-#include "window/TForm1.h"
 #include "core/ByteText.h"
 #include "fields/FieldCombo.h"
 #include "launcher/RecordingStarter.h"
 #include "support/TestSupport.h"
 #include "window/ScriptedDialogs.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>

@@ -19,7 +19,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-
 QString lettersFrom(quint32 seed, int draws, std::initializer_list<int> pick) {
     const std::vector<quint32> d = drawsFrom(seed, draws, 26);
     QString word;

@@ -1,7 +1,7 @@
+#include "window/LauncherCommands.h"
 #include "launcher/LaunchFailure.h"
 #include "launcher/RecordingStarter.h"
 #include "window/FormFixture.h"
-#include "window/LauncherCommands.h"
 
 #include <QDir>
 

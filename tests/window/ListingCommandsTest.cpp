@@ -1,7 +1,7 @@
+#include "window/ListingCommands.h"
 #include "dialogs/QtDialogs.h"
 #include "listings/FolderTree.h"
 #include "window/FormFixture.h"
-#include "window/ListingCommands.h"
 
 #include <QApplication>
 #include <QGuiApplication>
