@@ -3,6 +3,7 @@
 #include "window/FormFixture.h"
 
 #include "datetime/DateTimeValue.h"
+#include "datetime/LocaleFormatSettings.h"
 #include "datetime/SystemClock.h"
 #include "support/FixedClock.h"
 #include "support/FixedFormatSettings.h"
