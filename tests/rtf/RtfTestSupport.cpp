@@ -2,7 +2,6 @@
 
 #include "rtf/NotesDocument.h"
 
-#include <QDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -125,9 +124,12 @@ QTextDocument* formattedDocument(QObject* parent) {
     return document;
 }
 
-QString rtfCorpusDir() {
-    const QString dir = QStringLiteral(QUILLBOOK_RTF_CORPUS);
-    return QDir(dir).exists() ? QDir(dir).canonicalPath() : QString();
+QString rtfDataDir() {
+    return QStringLiteral(QUILLBOOK_RTF_DATA);
+}
+
+QString rtfDataPath(const QString& name) {
+    return rtfDataDir() + u'/' + name;
 }
 
 QStringList paragraphs(const QTextDocument& document) {
