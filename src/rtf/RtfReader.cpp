@@ -1,5 +1,6 @@
 #include "rtf/RtfReader.h"
 
+#include "rtf/HiddenText.h"
 #include "rtf/HyperlinkTarget.h"
 
 #include <QTextDocument>
@@ -59,6 +60,7 @@ void RtfReader::read(QByteArrayView bytes) {
     }
     flushBytes();
     flushPendingSurrogate();
+    flushHiddenText();
     builder_.finish(tables_.blockFormat(state_.paragraph));
 }
 
@@ -370,6 +372,9 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     case Hidden:
         setFlag(CharStyle::Hidden, on);
         break;
+    case SmallCaps:
+        setFlag(CharStyle::SmallCaps, on);
+        break;
     case FontSize:
         chars.halfPoints = hasParameter && parameter > 0 ? std::min(parameter, maxHalfPoints) : 0;
         break;
@@ -490,7 +495,9 @@ void RtfReader::addBytes(QByteArrayView bytes) {
         tables_.addColorTableText(bytes);
         return;
     }
-    const CodePage& page = tables_.codePageOfFont(state_.chars.font);
+    const CodePage& page = state_.destination == Destination::FontTable
+                               ? tables_.codePageOfFontName()
+                               : tables_.codePageOfFont(state_.chars.font);
     if (page.isMultiByte()) {
         if (pendingPage_ != &page)
             flushBytes();
@@ -552,8 +559,11 @@ void RtfReader::addText(QStringView text) {
         flushPendingSurrogate();
     switch (state_.destination) {
     case Destination::Text:
-        if (state_.chars.flags & CharStyle::Hidden)
+        if (state_.chars.flags & CharStyle::Hidden) {
+            addHiddenText(text);
             return;
+        }
+        flushHiddenText();
         if (pendingSeparator_ != Separator::None) {
             const bool cells = pendingSeparator_ == Separator::Cell;
             pendingSeparator_ = Separator::None;
@@ -578,6 +588,33 @@ void RtfReader::addText(QStringView text) {
     default:
         break;
     }
+}
+
+void RtfReader::addHiddenText(QStringView text) {
+    if (!hiddenText_.isEmpty() && hiddenStyle_ != state_.chars)
+        flushHiddenText();
+    hiddenStyle_ = state_.chars;
+    // Line ends within hidden text end no paragraph; NUL and frame markers are dropped.
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit == u'\v')
+            hiddenText_ += QChar::LineSeparator;
+        else if ((unit >= 0x20 || unit == u'\t') && unit != 0x2029 && unit != 0xFDD0 &&
+                 unit != 0xFDD1)
+            hiddenText_ += c;
+    }
+}
+
+void RtfReader::flushHiddenText() {
+    if (hiddenText_.isEmpty())
+        return;
+    if (!hiddenShown_) {
+        hideHiddenText(document_);
+        hiddenShown_ = true;
+    }
+    builder_.setCharFormat(hiddenTextFormat(tables_.charFormat(hiddenStyle_), hiddenText_));
+    builder_.append(QChar::ObjectReplacementCharacter);
+    hiddenText_.clear();
 }
 
 void RtfReader::appendShownText(QStringView text) {
@@ -609,6 +646,7 @@ void RtfReader::endParagraph() {
     if (state_.destination != Destination::Text)
         return;
     flushPendingSurrogate();
+    flushHiddenText();
     if (state_.paragraph.inTable) {
         // A paragraph inside a cell: a line break if more text of the cell follows.
         if (pendingSeparator_ == Separator::None)
@@ -624,6 +662,7 @@ void RtfReader::endRow() {
     if (state_.destination != Destination::Text)
         return;
     flushPendingSurrogate();
+    flushHiddenText();
     pendingSeparator_ = Separator::None;
     pendingCells_ = 0;
     builder_.endParagraph(tables_.blockFormat(state_.paragraph));
@@ -637,6 +676,7 @@ void RtfReader::finishPicture() {
     QTextImageFormat format =
         picture.addTo(document_, QStringLiteral("rtf-image-%1").arg(++pictureCount_));
     format.merge(tables_.charFormat(state_.chars));
+    flushHiddenText();
     if (pendingSeparator_ != Separator::None)
         addText(QStringView()); // puts the pending cell or line separator before the image
     builder_.insertImage(format);

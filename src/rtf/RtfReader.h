@@ -65,6 +65,8 @@ private:
     void addText(QStringView text);
     void addCharacter(char16_t character) { addText(QStringView(&character, 1)); }
     void appendShownText(QStringView text);
+    void addHiddenText(QStringView text);
+    void flushHiddenText();
     void endParagraph();
     void endRow();
     void finishPicture();
@@ -93,6 +95,10 @@ private:
     char16_t pendingHighSurrogate_ = 0;
     Separator pendingSeparator_ = Separator::None;
     int pendingCells_ = 0;
+
+    QString hiddenText_; // a hidden run not yet added
+    CharStyle hiddenStyle_;
+    bool hiddenShown_ = false; // the document's layout knows how to draw hidden runs
 
     QString fieldInstruction_;
     RtfPicture picture_;

@@ -113,7 +113,9 @@ TEST(RtfCorpus, everyFile_loadsAndSurvivesItsOwnSave) {
         EXPECT_TRUE(isRichText(saved));
         QTextDocument reread;
         loadNotes(saved, reread);
-        EXPECT_EQ(reread.toRawText(), document.toRawText());
+        // An empty document is written as one whole, empty paragraph.
+        EXPECT_EQ(reread.toRawText(),
+                  document.isEmpty() ? QStringLiteral("\u2029") : document.toRawText());
     }
     EXPECT_EQ(files.size(), 67);
 }

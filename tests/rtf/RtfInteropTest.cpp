@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -77,6 +78,28 @@ TEST(RtfInterop, abiwordReadsTheWrittenFiles_asTheDocumentShowsThem) {
         const QString text = abiwordText(path, home);
         ASSERT_FALSE(text.isNull()) << "abiword failed";
         EXPECT_EQ(comparableLines(text), comparableLines(test::paragraphs(*document).join(u'\n')));
+    }
+}
+
+TEST(RtfInterop, abiwordOpensTheFilesOfAnEmptyPane) {
+    QTemporaryDir dir;
+    QTemporaryDir home;
+    ASSERT_TRUE(dir.isValid() && home.isValid());
+    QTextDocument empty;
+    QTextDocument centred;
+    QTextCursor(&centred).setBlockFormat([] {
+        QTextBlockFormat format;
+        format.setAlignment(Qt::AlignHCenter);
+        return format;
+    }());
+    for (const auto& [name, document] :
+         {std::pair("empty", &empty), std::pair("centred", &centred)}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(QString::fromLatin1(name) + u".rtf"_qs);
+        test::writeBytes(path, saveNotes(*document));
+        const QString text = abiwordText(path, home);
+        ASSERT_FALSE(text.isNull()) << "abiword refused the file";
+        EXPECT_TRUE(text.trimmed().isEmpty());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "RtfTestSupport.h"
 
+#include "rtf/HiddenText.h"
 #include "rtf/NotesDocument.h"
 
 #include <QTextBlock>
@@ -134,8 +135,14 @@ QString rtfDataPath(const QString& name) {
 
 QStringList paragraphs(const QTextDocument& document) {
     QStringList result;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        result.append(block.text());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString text;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (!isHiddenText(it.fragment().charFormat()))
+                text += it.fragment().text();
+        }
+        result.append(text);
+    }
     if (!result.isEmpty() && result.back().isEmpty())
         result.removeLast();
     return result;

@@ -22,8 +22,8 @@ namespace quill::test {
 QString rtfDataDir();
 QString rtfDataPath(const QString& name);
 
-// The paragraphs a reader shows: every block's text, without the empty tail after a final
-// paragraph end.
+// The paragraphs a reader shows: every block's text without hidden runs, and without the
+// empty tail after a final paragraph end.
 QStringList paragraphs(const QTextDocument& document);
 QStringList loadParagraphs(QByteArrayView bytes);
 
