@@ -17,7 +17,6 @@ void RtfContent::addText(QStringView text, const CharStyle& chars,
         addHiddenText(text, chars);
         return;
     }
-    flushHiddenText();
     addSeparator(chars);
     builder_.setCharFormat(tables_.charFormat(chars));
     appendShownText(text, chars, paragraph);
@@ -26,6 +25,7 @@ void RtfContent::addText(QStringView text, const CharStyle& chars,
 void RtfContent::addSeparator(const CharStyle& chars) {
     if (pendingSeparator_ == Separator::None)
         return;
+    flushHiddenText();
     const bool cells = pendingSeparator_ == Separator::Cell;
     pendingSeparator_ = Separator::None;
     builder_.setCharFormat(tables_.charFormat(chars));
@@ -38,9 +38,14 @@ void RtfContent::addSeparator(const CharStyle& chars) {
     pendingCells_ = 0;
 }
 
+// Hidden text is added only right before what follows it, and a run whose format looks the same
+// continues the one before: two hidden runs side by side would be written as one.
 void RtfContent::addHiddenText(QStringView text, const CharStyle& chars) {
-    if (!hiddenText_.isEmpty() && hiddenStyle_ != chars)
-        flushHiddenText();
+    if (!hiddenText_.isEmpty() && hiddenStyle_ != chars) {
+        const QTextCharFormat format = tables_.charFormat(chars);
+        if (format != tables_.charFormat(hiddenStyle_))
+            flushHiddenText();
+    }
     hiddenStyle_ = chars;
     // Line ends within hidden text end no paragraph; NUL and frame markers are dropped.
     for (const QChar c : text) {
@@ -79,25 +84,35 @@ void RtfContent::appendShownText(QStringView text, const CharStyle& chars,
         const char16_t c = text[i].unicode();
         if (!special(c))
             continue;
-        builder_.append(text.sliced(start, i - start));
+        append(text.sliced(start, i - start), chars);
         start = i + 1;
         if (c == u'\r' || c == u'\n' || c == u'\f' || c == 0x2029) {
             endParagraph(paragraph);
             builder_.setCharFormat(tables_.charFormat(chars));
         } else if (c == u'\v') {
-            builder_.append(QChar::LineSeparator);
+            append(QStringView(u"\u2028"), chars);
         }
     }
-    builder_.append(text.sliced(start));
+    append(text.sliced(start), chars);
+}
+
+void RtfContent::append(QStringView text, const CharStyle& chars) {
+    if (text.isEmpty())
+        return;
+    if (!hiddenText_.isEmpty()) {
+        flushHiddenText();
+        builder_.setCharFormat(tables_.charFormat(chars));
+    }
+    builder_.append(text);
 }
 
 void RtfContent::endParagraph(const ParagraphStyle& paragraph) {
-    flushHiddenText();
     if (paragraph.inTable) {
         if (pendingSeparator_ == Separator::None)
             pendingSeparator_ = Separator::Line;
         return;
     }
+    flushHiddenText();
     pendingSeparator_ = Separator::None;
     pendingCells_ = 0;
     builder_.endParagraph(tables_.blockFormat(paragraph));

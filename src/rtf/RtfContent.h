@@ -37,6 +37,7 @@ private:
 
     void addSeparator(const CharStyle& chars);
     void appendShownText(QStringView text, const CharStyle& chars, const ParagraphStyle& paragraph);
+    void append(QStringView text, const CharStyle& chars);
     void addHiddenText(QStringView text, const CharStyle& chars);
     void flushHiddenText();
 
