@@ -44,11 +44,12 @@ QString TForm1::registryStorePath() const {
 }
 
 // Each field text becomes a key below "Quillbook"; the pair is remembered only when both keys
-// were created. The accessor is released when it goes out of scope, also after a failure.
+// were created. Without the store key nothing is written: the names would land outside it. The
+// accessor is released when it goes out of scope, also after a failure.
 void TForm1::WriteDatasFromRegistryDatabase1Click() {
     BusyCursor cursor;
     RegistryAccessor registry(registryStorePath(), cursor.waitShowingMe());
-    registry.openStoreKey(); // without the store key the names go below the root
+    registry.requireStoreKey();
     registry.createSubkey(displayText(ComboBox1->editBytes()));
     registry.createSubkey(displayText(ComboBox2->editBytes()));
     lastWrittenFirst_ = ComboBox1->editBytes();
