@@ -1,11 +1,11 @@
 #pragma once
 
 #include "datetime/Clock.h"
-#include "listings/FixedFolders.h"
 #include "datetime/FormatSettingsSource.h"
 #include "datetime/LocaleFormatSettings.h"
 #include "datetime/SystemClock.h"
 #include "launcher/GioStarter.h"
+#include "listings/FixedFolders.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -34,6 +34,9 @@ struct FormServices {
     // The database file of the current user's key tree; empty means the default,
     // "$XDG_CONFIG_HOME/Quillbook/registry.sqlite3" (KeyStore::defaultPath()).
     QString registryStorePath;
+    // How long a registry command may wait, in all, while another program holds the key store's
+    // lock.
+    int registryLockWaitMs = 2000;
     // Seeds of the random generators; the system's monotonic clock when null.
     SeedClock* seedClock = nullptr;
     // The most memory (entry bytes plus offsets) the primary field may take while a generator

@@ -22,8 +22,9 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 
-    KeyStore::BusyWait waitShowingMe() {
+    KeyStore::BusyWait waitShowingMe(int budgetMs) {
         KeyStore::BusyWait wait;
+        wait.budgetMs = budgetMs;
         wait.started = [this] {
             if (!shown_)
                 QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -48,7 +49,8 @@ QString TForm1::registryStorePath() const {
 // accessor is released when it goes out of scope, also after a failure.
 void TForm1::WriteDatasFromRegistryDatabase1Click() {
     BusyCursor cursor;
-    RegistryAccessor registry(registryStorePath(), cursor.waitShowingMe());
+    RegistryAccessor registry(registryStorePath(),
+                              cursor.waitShowingMe(services_.registryLockWaitMs));
     registry.requireStoreKey();
     registry.createSubkey(displayText(ComboBox1->editBytes()));
     registry.createSubkey(displayText(ComboBox2->editBytes()));
@@ -59,7 +61,8 @@ void TForm1::WriteDatasFromRegistryDatabase1Click() {
 // Puts back the pair of the last write of this run; nothing is read from the store.
 void TForm1::ReadDatasFromRegistryDatabase1Click() {
     BusyCursor cursor;
-    RegistryAccessor registry(registryStorePath(), cursor.waitShowingMe());
+    RegistryAccessor registry(registryStorePath(),
+                              cursor.waitShowingMe(services_.registryLockWaitMs));
     registry.openStoreKey();
     ComboBox1->setEditBytes(lastWrittenFirst_);
     ComboBox2->setEditBytes(lastWrittenSecond_);

@@ -144,7 +144,8 @@ TEST_F(RegistryAccessorTest, readOnlyStore_opensNothingAndFailsEveryCreate) {
             accessor.createSubkey(u"\\Quillbook\\old");
             return 2;
         } catch (const quill::Failure& failure) {
-            if (failure.message() != u"Failed to create key \\Quillbook\\old"_s)
+            if (failure.message() !=
+                u"Failed to create key \\Quillbook\\old: the key store may not be written"_s)
                 return 3;
         }
         accessor.createSubkey(u""); // nothing to create: no failure
