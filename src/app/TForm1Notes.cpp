@@ -112,6 +112,8 @@ void TForm1::SaveAs1Click() {
     try {
         notes.write(saveNotes(*RichEdit1->document()));
         notes.commit();
+    } catch (const NoSpaceFailure&) {
+        throw Failure(withNoSpaceCause(u"Failed to Save Stream"_s));
     } catch (const Failure&) {
         throw Failure(u"Failed to Save Stream"_s);
     }

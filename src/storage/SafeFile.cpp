@@ -307,10 +307,10 @@ void SafeFile::write(QByteArrayView bytes) {
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            failWrite();
+            failWrite(errno);
         }
         if (written == 0)
-            failWrite(); // the disk takes nothing more
+            failWrite(0); // the disk takes nothing more
         data += written;
         left -= written;
     }
@@ -365,7 +365,7 @@ void SafeFile::finish() {
             failCreate(errorText(errno));
     }
     if (::fsync(fd_) != 0)
-        failWrite();
+        failWrite(errno);
     if (!unnamed_)
         closeFile();
 }
@@ -397,7 +397,7 @@ void SafeFile::closeFile() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) // network file systems report late write errors here
-        failWrite();
+        failWrite(errno);
 }
 
 void SafeFile::replace() {
@@ -411,8 +411,10 @@ void SafeFile::failCreate(const QString& text) {
     throw Failure(u"Cannot create file \"%1\". %2"_s.arg(fullPath(path_), text));
 }
 
-void SafeFile::failWrite() {
+void SafeFile::failWrite(int error) {
     discard();
+    if (error == ENOSPC)
+        throw NoSpaceFailure(withNoSpaceCause(u"Stream write error"_s));
     throw Failure(u"Stream write error"_s);
 }
 

@@ -21,7 +21,8 @@ std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype 
 // in the target's folder (through a symbolic link to its target), every byte checked, flushed
 // and synced, then renamed over the old file, keeping its permissions.
 // Throws Failure "Cannot create file "<full path>". <error text>" when the file cannot be
-// created (read-only file or folder) and "Stream write error" when writing or syncing fails.
+// created (read-only file or folder) and "Stream write error" when writing or syncing fails;
+// on a full device that is NoSpaceFailure "Stream write error: no space left on the device".
 // A name without a folder is handed to the system as it is, so it resolves against the current
 // folder even when that folder was removed ("No such file or directory"), never elsewhere.
 // A symbolic link in a sticky folder that everyone may write is followed only when it belongs
@@ -61,7 +62,7 @@ public:
 
 private:
     [[noreturn]] void failCreate(const QString& text);
-    [[noreturn]] void failWrite();
+    [[noreturn]] void failWrite(int error);
     void discard();
     QByteArray temporaryName() const;
     void finish();   // permissions, sync
