@@ -2,9 +2,10 @@
 
 #include "app/FileDialog.h"
 #include "app/FormServices.h"
+#include "launcher/ObjectContainer.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
-#include "launcher/ObjectContainer.h"
+#include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 
 #include <QByteArray>
@@ -176,6 +177,8 @@ private:
     std::vector<QWidget*> controls_;
     bool activated_ = false;
     bool centred_ = false;
+    // When the window was made, on the file clock: older save leftovers are removed at start-up.
+    qint64 startedAt_ = fileClockNow();
 
     // Registry store: the texts of the last write that created both keys in this run.
     QString registryStorePath() const;

@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 
 #include "core/Failure.h"
+#include "storage/SaveLeftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -289,14 +290,11 @@ SafeFile::~SafeFile() {
 }
 
 QByteArray SafeFile::temporaryName() const {
-    const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    // Keep the temporary name within NAME_MAX whatever the target's name is.
-    const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1).left(200);
     QByteArray name = folder_;
     if (!name.endsWith('/'))
         name += '/';
-    name += '.' + base + '.' + suffix + ".tmp";
-    return name;
+    return name + temporaryFileName(QByteArrayView(target_).sliced(target_.lastIndexOf('/') + 1),
+                                    QRandomGenerator::global()->generate64());
 }
 
 void SafeFile::write(QByteArrayView bytes) {

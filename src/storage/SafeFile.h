@@ -42,8 +42,10 @@ QString fullPath(const QString& path);
 // removes the temporary file and the target stays as it was.
 //
 // The temporary data goes into an unnamed file (O_TMPFILE) that gets its hidden name
-// ".<name>.<random>.tmp" only right before the rename, so a crash before that leaves nothing
-// behind; where the file system refuses unnamed files, the named file is created at once.
+// ".<name>.<random>.tmp" (temporaryFileName) only right before the rename, so a crash before
+// that leaves nothing behind; where the file system refuses unnamed files, the named file is
+// created at once. A crash between naming and rename leaves the named file: see
+// removeSaveLeftovers.
 class SafeFile {
 public:
     explicit SafeFile(const QString& path);
