@@ -3,6 +3,7 @@
 #include "app/ProductionServices.h"
 #include "dialogs/QtDialogs.h"
 #include "window/TForm1.h"
+#include "app/WindowIcon.h"
 
 #include <QApplication>
 
@@ -34,7 +35,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     // Lets Wayland docks and menus match the window to the installed desktop file and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillbook.Quillbook"));
+    QGuiApplication::setDesktopFileName(quill::iconName.toString());
+    QApplication::setWindowIcon(quill::windowIcon());
     const quill::StartDecision start =
         quill::prepareStart(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
     if (!start.openWindow)

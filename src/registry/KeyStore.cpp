@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +83,29 @@ Levels splitLevels(QStringView path) {
     return levels;
 }
 
+KeyStore::Cause causeOf(int result, int systemError) {
+    switch (result & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return KeyStore::Cause::Locked;
+    case SQLITE_CORRUPT:
+        return KeyStore::Cause::Damaged;
+    case SQLITE_NOTADB:
+        return KeyStore::Cause::NotKeyStore;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        return KeyStore::Cause::AccessDenied;
+    case SQLITE_FULL:
+        return KeyStore::Cause::NoSpace;
+    case SQLITE_IOERR:
+        // A full device shows as an I/O error when it refuses a sync or a journal.
+        return systemError == ENOSPC ? KeyStore::Cause::NoSpace : KeyStore::Cause::Unknown;
+    default:
+        return KeyStore::Cause::Unknown;
+    }
+}
+
 } // namespace
 
 KeyStore::KeyStore(QString databasePath) : path_(std::move(databasePath)) {}
@@ -127,7 +151,14 @@ int KeyStore::onBusy(void* context, int /*attempts*/) {
 }
 
 bool KeyStore::fail(const QString& what) {
+    return fail(what, db_ != nullptr
+                          ? causeOf(sqlite3_extended_errcode(db_), sqlite3_system_errno(db_))
+                          : Cause::Unknown);
+}
+
+bool KeyStore::fail(const QString& what, Cause cause) {
     lastError_ = what;
+    lastCause_ = cause;
     if (db_ != nullptr)
         lastError_ += u": "_s + QString::fromUtf8(sqlite3_errmsg(db_));
     return false;
@@ -137,9 +168,10 @@ bool KeyStore::open() {
     if (db_ != nullptr)
         return true;
     lastError_.clear();
+    lastCause_ = Cause::Unknown;
     const QFileInfo file(path_);
     if (!QDir().mkpath(file.absolutePath()))
-        return fail(u"Cannot create folder "_s + file.absolutePath());
+        return fail(u"Cannot create folder "_s + file.absolutePath(), Cause::AccessDenied);
     const QByteArray name = QFile::encodeName(file.absoluteFilePath());
     const int status = sqlite3_open_v2(name.constData(), &db_,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -156,7 +188,7 @@ bool KeyStore::open() {
     // Every key needs write access, as with full access rights on the registry.
     if (sqlite3_db_readonly(db_, "main") == 1 || !prepareSchema()) {
         if (lastError_.isEmpty())
-            fail(u"Read-only "_s + path_);
+            fail(u"Read-only "_s + path_, Cause::AccessDenied);
         close();
         return false;
     }
@@ -178,16 +210,16 @@ bool KeyStore::prepareSchema() {
     if (storedId == applicationId) {
         Statement version(db_, "PRAGMA user_version");
         if (version.step() != SQLITE_ROW || version.integer(0) != schemaVersion)
-            return fail(u"Unknown key store version in "_s + path_);
+            return fail(u"Unknown key store version in "_s + path_, Cause::Unknown);
         Statement check(db_, "PRAGMA quick_check");
         if (check.step() != SQLITE_ROW || check.text(0) != u"ok"_s)
-            return fail(u"Damaged key store "_s + path_);
+            return fail(u"Damaged key store "_s + path_, Cause::Damaged);
     } else {
         Statement tables(db_, "SELECT count(*) FROM sqlite_master");
         if (tables.step() != SQLITE_ROW)
             return fail(u"Cannot read "_s + path_);
         if (storedId != 0 || tables.integer(0) != 0)
-            return fail(u"Not a key store: "_s + path_);
+            return fail(u"Not a key store: "_s + path_, Cause::NotKeyStore);
         const QByteArray create = "CREATE TABLE keys(id INTEGER PRIMARY KEY, "
                                   "parent INTEGER NOT NULL, name TEXT NOT NULL, "
                                   "folded TEXT NOT NULL);"
@@ -241,6 +273,7 @@ bool KeyStore::keyExists(KeyId key) {
 }
 
 KeyStore::Result KeyStore::createKey(KeyId base, QStringView path) {
+    lastCause_ = Cause::Unknown;
     const Levels levels = splitLevels(path);
     if (levels.status != Status::Ok)
         return {levels.status, -1};
@@ -256,7 +289,7 @@ KeyStore::Result KeyStore::createKey(KeyId base, QStringView path) {
     auto rollback =
         qScopeGuard([this] { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); });
     if (!keyExists(base)) {
-        fail(u"No key "_s + QString::number(base));
+        fail(u"No key "_s + QString::number(base), Cause::Unknown);
         return {Status::Unavailable, -1};
     }
     KeyId key = base;

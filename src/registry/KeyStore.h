@@ -31,6 +31,15 @@ public:
         NameTooLong, // a level longer than maxLevelLength
         Unavailable, // the file cannot be created or written, is read-only, full or corrupt
     };
+    // Why the store was unavailable, as far as it can tell.
+    enum class Cause {
+        Unknown,
+        Locked,       // another program held the file's lock beyond the waiting budget
+        Damaged,      // a key store whose content is corrupt
+        NotKeyStore,  // a foreign database, or a file that is no database at all
+        AccessDenied, // the file or its folder may not be written
+        NoSpace,      // the device is full
+    };
     struct Result {
         Status status = Status::Unavailable;
         KeyId key = -1;
@@ -74,6 +83,8 @@ public:
 
     // Why the last operation failed, for diagnostics.
     const QString& lastError() const { return lastError_; }
+    // Why the last operation found the store unavailable.
+    Cause lastCause() const { return lastCause_; }
 
     // Closes the database; the next operation opens it again.
     void close();
@@ -83,7 +94,9 @@ public:
 private:
     bool open();
     bool prepareSchema();
+    // Records the failure; the cause comes from SQLite's last result unless it is given.
     bool fail(const QString& what);
+    bool fail(const QString& what, Cause cause);
     // False when the database cannot be read; found is empty when there is no such key.
     bool lookUp(KeyId parent, const QString& folded, std::optional<KeyId>& found);
     std::optional<KeyId> insert(KeyId parent, QStringView name, const QString& folded);
@@ -94,6 +107,7 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     QString lastError_;
+    Cause lastCause_ = Cause::Unknown;
     BusyWait busyWait_;
     int waitedMs_ = 0;
     bool waitStarted_ = false;

@@ -26,12 +26,16 @@ public:
     // Opens "Quillbook" below the root, creating it when missing, and makes it the current key.
     // When that fails nothing changes and false is returned; the commands go on without it.
     bool openStoreKey();
+    // The same for a command that must not go on without the store key: names would otherwise
+    // land outside it. Throws Failure "Failed to create key Quillbook", with the cause.
+    void requireStoreKey();
 
     // Opens the key the name gives, creating every missing level, and closes it at once; the
     // current key does not change. A name with a leading backslash is taken below the root
     // (without that backslash), any other below the current key, or below the root when no key
     // is open. An empty name creates nothing.
-    // Throws Failure "Failed to create key <name>" with the name as given.
+    // Throws Failure "Failed to create key <name>" with the name as given; when the store itself
+    // refused, the cause follows ("...: the key store is locked by another program").
     void createSubkey(QStringView name);
 
     bool hasCurrentKey() const { return currentKey_.has_value(); }
@@ -41,6 +45,8 @@ public:
     void release();
 
 private:
+    QString failureMessage(QStringView name) const;
+
     KeyStore store_;
     std::optional<KeyStore::KeyId> currentKey_;
     QString currentPath_;

@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 
 #include "core/Failure.h"
+#include "storage/SaveLeftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -289,14 +290,11 @@ SafeFile::~SafeFile() {
 }
 
 QByteArray SafeFile::temporaryName() const {
-    const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    // Keep the temporary name within NAME_MAX whatever the target's name is.
-    const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1).left(200);
     QByteArray name = folder_;
     if (!name.endsWith('/'))
         name += '/';
-    name += '.' + base + '.' + suffix + ".tmp";
-    return name;
+    return name + temporaryFileName(QByteArrayView(target_).sliced(target_.lastIndexOf('/') + 1),
+                                    QRandomGenerator::global()->generate64());
 }
 
 void SafeFile::write(QByteArrayView bytes) {
@@ -307,10 +305,10 @@ void SafeFile::write(QByteArrayView bytes) {
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            failWrite();
+            failWrite(errno);
         }
         if (written == 0)
-            failWrite(); // the disk takes nothing more
+            failWrite(0); // the disk takes nothing more
         data += written;
         left -= written;
     }
@@ -365,7 +363,7 @@ void SafeFile::finish() {
             failCreate(errorText(errno));
     }
     if (::fsync(fd_) != 0)
-        failWrite();
+        failWrite(errno);
     if (!unnamed_)
         closeFile();
 }
@@ -397,7 +395,7 @@ void SafeFile::closeFile() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) // network file systems report late write errors here
-        failWrite();
+        failWrite(errno);
 }
 
 void SafeFile::replace() {
@@ -411,8 +409,10 @@ void SafeFile::failCreate(const QString& text) {
     throw Failure(u"Cannot create file \"%1\". %2"_s.arg(fullPath(path_), text));
 }
 
-void SafeFile::failWrite() {
+void SafeFile::failWrite(int error) {
     discard();
+    if (error == ENOSPC)
+        throw NoSpaceFailure(withNoSpaceCause(u"Stream write error"_s));
     throw Failure(u"Stream write error"_s);
 }
 

@@ -33,6 +33,9 @@ struct FormServices {
     // The database file of the current user's key tree; empty means the default,
     // "$XDG_CONFIG_HOME/Quillbook/registry.sqlite3" (KeyStore::defaultPath()).
     QString registryStorePath;
+    // How long a registry command may wait, in all, while another program holds the key store's
+    // lock.
+    int registryLockWaitMs = 2000;
     // Seeds of the random generators; the system's monotonic clock when null.
     SeedClock* seedClock = nullptr;
     // The most memory (entry bytes plus offsets) the primary field may take while a generator

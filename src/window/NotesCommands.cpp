@@ -112,6 +112,8 @@ void NotesCommands::saveAs() {
     try {
         notes.write(saveNotes(*pane_.document()));
         notes.commit();
+    } catch (const NoSpaceFailure&) {
+        throw Failure(withNoSpaceCause(u"Failed to Save Stream"_s));
     } catch (const Failure&) {
         throw Failure(u"Failed to Save Stream"_s);
     }

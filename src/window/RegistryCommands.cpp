@@ -25,8 +25,9 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 
-    KeyStore::BusyWait waitShowingMe() {
+    KeyStore::BusyWait waitShowingMe(int budgetMs) {
         KeyStore::BusyWait wait;
+        wait.budgetMs = budgetMs;
         wait.started = [this] {
             if (!shown_)
                 QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -41,19 +42,21 @@ private:
 
 } // namespace
 
-RegistryCommands::RegistryCommands(FieldCombo& first, FieldCombo& second, QString storePath)
-    : first_(first), second_(second), storePath_(std::move(storePath)) {}
+RegistryCommands::RegistryCommands(FieldCombo& first, FieldCombo& second, QString storePath,
+                                   int lockWaitMs)
+    : first_(first), second_(second), storePath_(std::move(storePath)), lockWaitMs_(lockWaitMs) {}
 
 QString RegistryCommands::storePath() const {
     return storePath_.isEmpty() ? KeyStore::defaultPath() : storePath_;
 }
 
 // Each field text becomes a key below "Quillbook"; the pair is remembered only when both keys
-// were created. The accessor is released when it goes out of scope, also after a failure.
+// were created. Without the store key nothing is written: the names would land outside it. The
+// accessor is released when it goes out of scope, also after a failure.
 void RegistryCommands::write() {
     BusyCursor cursor;
-    RegistryAccessor registry(storePath(), cursor.waitShowingMe());
-    registry.openStoreKey(); // without the store key the names go below the root
+    RegistryAccessor registry(storePath(), cursor.waitShowingMe(lockWaitMs_));
+    registry.requireStoreKey();
     registry.createSubkey(displayText(first_.editBytes()));
     registry.createSubkey(displayText(second_.editBytes()));
     lastWrittenFirst_ = first_.editBytes();
@@ -63,7 +66,7 @@ void RegistryCommands::write() {
 // Puts back the pair of the last write of this run; nothing is read from the store.
 void RegistryCommands::read() {
     BusyCursor cursor;
-    RegistryAccessor registry(storePath(), cursor.waitShowingMe());
+    RegistryAccessor registry(storePath(), cursor.waitShowingMe(lockWaitMs_));
     registry.openStoreKey();
     first_.setEditBytes(lastWrittenFirst_);
     second_.setEditBytes(lastWrittenSecond_);

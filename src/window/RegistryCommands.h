@@ -12,7 +12,8 @@ class FieldCombo;
 class RegistryCommands {
 public:
     // `storePath` is the database file of the current user's key tree; empty means the default.
-    RegistryCommands(FieldCombo& first, FieldCombo& second, QString storePath);
+    // `lockWaitMs` is how long a command waits for another program's lock on it.
+    RegistryCommands(FieldCombo& first, FieldCombo& second, QString storePath, int lockWaitMs);
 
     void write();
     void read();
@@ -24,6 +25,7 @@ private:
     FieldCombo& first_;
     FieldCombo& second_;
     QString storePath_;
+    int lockWaitMs_;
     // The texts of the last write that created both keys in this run.
     QByteArray lastWrittenFirst_;
     QByteArray lastWrittenSecond_;

@@ -3,6 +3,7 @@
 #include "core/Failure.h"
 #include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
+#include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/CommandTable.h"
 #include "window/FailureReport.h"
@@ -80,7 +81,8 @@ FieldCombo* makeField(QWidget* parent, const FieldLook& look) {
 
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), ownServices_(std::make_unique<FormServices>(std::move(services))),
-      ownMemo_(std::make_unique<TextBuffer>()), Memo1(*ownMemo_), services_(*ownServices_) {
+      ownMemo_(std::make_unique<TextBuffer>()), Memo1(*ownMemo_), services_(*ownServices_),
+      startedAt_(fileClockNow()) {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Word, Phrase, Slange, Sentence And Meaning Collector & Other... "_s);
     // A tool window: title and close box only, and the user cannot resize it.
@@ -159,7 +161,8 @@ void TForm1::buildCommands() {
         std::make_unique<LauncherCommands>(services_.starter, *ComboBox1, services_.programs);
     launcher_->loadEditorObject();
     registry_ =
-        std::make_unique<RegistryCommands>(*ComboBox1, *ComboBox2, services_.registryStorePath);
+        std::make_unique<RegistryCommands>(*ComboBox1, *ComboBox2, services_.registryStorePath,
+                                           services_.registryLockWaitMs);
 }
 
 void TForm1::buildMenus() {

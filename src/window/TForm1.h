@@ -176,6 +176,8 @@ private:
     std::vector<QWidget*> controls_;
     bool activated_ = false;
     bool centred_ = false;
+    // When the window was made, on the file clock: older save leftovers are removed at start-up.
+    qint64 startedAt_;
 
     std::unique_ptr<ListingCommands> listings_;
     std::unique_ptr<LauncherCommands> launcher_;

@@ -1,5 +1,6 @@
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
+#include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/TForm1.h"
 
@@ -19,6 +20,8 @@ QString fixedFile(const char16_t* name) {
 } // namespace
 
 void TForm1::FormActivate() {
+    // A window killed between naming a save's temporary file and the rename leaves it here.
+    removeSaveLeftovers(QString(), startedAt_);
     // A missing list file is no error at start-up (a new folder): the later steps are skipped.
     // One that exists and cannot be read is reported, before a save could replace it.
     std::optional<EntryList> phrases = readListFileIfPresent(fixedFile(PhraseFileName));

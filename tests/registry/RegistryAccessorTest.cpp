@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sqlite3.h>
 
 #include <sys/stat.h>
@@ -142,7 +144,8 @@ TEST_F(RegistryAccessorTest, readOnlyStore_opensNothingAndFailsEveryCreate) {
             accessor.createSubkey(u"\\Quillbook\\old");
             return 2;
         } catch (const quill::Failure& failure) {
-            if (failure.message() != u"Failed to create key \\Quillbook\\old"_s)
+            if (failure.message() !=
+                u"Failed to create key \\Quillbook\\old: the key store may not be written"_s)
                 return 3;
         }
         accessor.createSubkey(u""); // nothing to create: no failure
@@ -179,8 +182,9 @@ TEST_F(RegistryAccessorTest, storeLockedByAnotherProgram_waitsTwoSecondsInAllThe
         // The write command's steps: the store key, then two subkeys.
         RegistryAccessor accessor(path_, wait);
         accessor.openStoreKey();
-        EXPECT_EQ(failureOf(accessor, u"first"), u"Failed to create key first"_s);
-        EXPECT_EQ(failureOf(accessor, u"second"), u"Failed to create key second"_s);
+        const QString cause = u": the key store is locked by another program"_s;
+        EXPECT_EQ(failureOf(accessor, u"first"), u"Failed to create key first"_s + cause);
+        EXPECT_EQ(failureOf(accessor, u"second"), u"Failed to create key second"_s + cause);
         EXPECT_EQ(waitsBegun, 1); // the busy cursor is shown once
         EXPECT_EQ(waitedMs, 2000);
 
@@ -188,6 +192,81 @@ TEST_F(RegistryAccessorTest, storeLockedByAnotherProgram_waitsTwoSecondsInAllThe
         EXPECT_EQ(failureOf(accessor, u"later"), QString()); // a free store needs no waiting
     }
     sqlite3_close(other);
+}
+
+// Another connection in the middle of a write transaction, a damaged store, a foreign database
+// and a text file: each refusal names its cause, nothing is created anywhere and the file stays.
+TEST_F(RegistryAccessorTest, refusedStore_namesTheCauseAndCreatesNothing) {
+    // A store with the store key and `keys` more keys, written in one transaction.
+    const auto makeStore = [this](int keys) {
+        QFile::remove(path_);
+        KeyStore(path_).createKey(KeyStore::rootKey, u"Quillbook");
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(path_).constData(), &db);
+        const QByteArray fill = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                "WHERE i < " +
+                                QByteArray::number(keys) +
+                                ") INSERT INTO keys(parent, name, folded) "
+                                "SELECT 0, 'key ' || i, 'key ' || i FROM n";
+        sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    };
+    sqlite3* other = nullptr;
+    const auto holdWriteTransaction = [&] {
+        makeStore(1);
+        sqlite3_open(QFile::encodeName(path_).constData(), &other);
+        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    };
+    const auto damage = [&] {
+        makeStore(200);
+        QByteArray bytes = quill::test::fileBytes(path_);
+        ASSERT_GT(bytes.size(), 3 * 4096);
+        bytes.replace(4096, 600, QByteArray(600, char(0xA5)));
+        quill::test::writeBytes(path_, bytes);
+    };
+    const auto foreignDatabase = [&] {
+        QFile::remove(path_);
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(path_).constData(), &db);
+        sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    };
+    const auto textFile = [&] {
+        quill::test::writeBytes(path_, "Quillbook=apple\n");
+    };
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        QString cause;
+    } rows[] = {
+        {"write transaction", holdWriteTransaction,
+         u"the key store is locked by another program"_s},
+        {"damaged", damage, u"the key store is damaged"_s},
+        {"foreign database", foreignDatabase, u"the file is not a key store"_s},
+        {"text file", textFile, u"the file is not a key store"_s},
+    };
+    QDir().mkpath(dir_.path() + u"/Quillbook"_s);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.prepare();
+        const QByteArray before = quill::test::fileBytes(path_);
+        {
+            RegistryAccessor accessor(path_, {40, {}, [](int) {
+                                              }});
+            try {
+                accessor.requireStoreKey();
+                ADD_FAILURE() << "store key opened";
+            } catch (const quill::Failure& failure) {
+                EXPECT_EQ(failure.message(), u"Failed to create key Quillbook: "_s + row.cause);
+            }
+            EXPECT_FALSE(accessor.hasCurrentKey());
+            EXPECT_EQ(failureOf(accessor, u"banana"),
+                      u"Failed to create key banana: "_s + row.cause);
+        }
+        sqlite3_close(other); // ends the other connection's transaction without writing
+        other = nullptr;
+        EXPECT_EQ(quill::test::fileBytes(path_), before);
+    }
 }
 
 } // namespace

@@ -208,6 +208,46 @@ TEST_F(SafeFileTest, diskFullDuringSave_givesStreamWriteError_andKeepsOldFile) {
     EXPECT_EQ(namesIn(dir_.path()), QStringList{u"Phrase.log"_s});
 }
 
+// A real full device (a small file system of the test's own): the message names the cause and
+// every old file stays whole, with nothing left beside it.
+TEST_F(SafeFileTest, fullDevice_namesTheCauseAndKeepsOldFiles) {
+    const QString phrase = path(u"Phrase.log"_s);
+    const QString mean = path(u"Mean.log"_s);
+    const EntryList large = bigList(200 * 1024, 'n');
+    const struct {
+        const char* name;
+        std::function<void()> save;
+    } rows[] = {
+        {"one file",
+         [&] {
+             writeFileAtomically(phrase, QByteArray(200 * 1024, 'z'));
+         }},
+        {"list file",
+         [&] {
+             writeListFile(phrase, large);
+         }},
+        {"pair",
+         [&] {
+             writeListFilePair(phrase, listOf({"new"}), mean, large);
+         }},
+    };
+    for (const auto& row : rows) {
+        const int result = test::runOnSmallDevice(dir_.path(), 64 * 1024, [&] {
+            test::writeBytes(phrase, "old phrase\r\n");
+            test::writeBytes(mean, "old meaning\r\n");
+            const int failed =
+                expectFailure(row.save, u"Stream write error: no space left on the device"_s);
+            if (failed != Passed)
+                return failed;
+            const bool kept = test::fileBytes(phrase) == "old phrase\r\n" &&
+                              test::fileBytes(mean) == "old meaning\r\n" &&
+                              namesIn(dir_.path()) == QStringList{u"Mean.log"_s, u"Phrase.log"_s};
+            return kept ? Passed : Unexpected;
+        });
+        EXPECT_EQ(result, Passed) << row.name;
+    }
+}
+
 TEST_F(SafeFileTest, killDuringLargeSave_leavesOldOrNewFileWhole) {
     const QString file = path(u"Phrase.log"_s);
     const EntryList oldList = bigList(24 * 1024 * 1024, 'o');

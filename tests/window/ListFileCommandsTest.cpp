@@ -28,6 +28,18 @@ TEST_F(ListFileCommands, startUp_loadsBothFieldsAndSelectsFirstEntries) {
     EXPECT_TRUE(dialogs.failures.empty());
 }
 
+// A save killed between naming its temporary file and the rename, in an earlier run.
+TEST_F(ListFileCommands, startUp_removesOldSaveLeftoversOnly) {
+    writeBytes(path(u".Phrase.log.1a2b3c4d5e6f.tmp"_s), "cut short");
+    writeBytes(path(u".Phrase.log.tmp"_s), "mine");
+    QTest::qWait(20); // file times tick in steps of a few milliseconds
+    makeForm();
+    writeBytes(path(u".Mean.log.3w5e11264sgsf.tmp"_s), "another window's save, after our start");
+    form->FormActivate();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{u".Mean.log.3w5e11264sgsf.tmp"_s, u".Phrase.log.tmp"_s}));
+}
+
 TEST_F(ListFileCommands, startUpWithoutPhraseLog_leavesBothFieldsEmptySilently) {
     writeBytes(path(u"Mean.log"_s), "A\r\n");
     makeForm().FormActivate();

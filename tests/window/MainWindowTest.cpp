@@ -1,3 +1,4 @@
+#include "app/WindowIcon.h"
 #include "window/CommandTable.h"
 #include "window/FormFixture.h"
 
@@ -36,6 +37,16 @@ TEST_F(MainWindow, startsWithCaptionSizeAndVisibleControls) {
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(form->minimumSize(), form->maximumSize()); // the user cannot resize it
+}
+
+// A build that is not installed finds no icon in the theme and draws the one built in.
+TEST(WindowIcon, withoutThemeIcon_drawsTheBuiltInIcon) {
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    QIcon::setThemeSearchPaths({});
+    const QIcon icon = windowIcon();
+    QIcon::setThemeSearchPaths(searchPaths);
+    EXPECT_EQ(icon.pixmap(64).size(), QSize(64, 64));
+    EXPECT_EQ(icon.pixmap(256).size(), QSize(256, 256));
 }
 
 TEST_F(MainWindow, counterOnAndOff_growAndShrinkClientArea) {

@@ -1,5 +1,6 @@
 #include "window/FormFixture.h"
 
+#include <QDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -136,6 +137,24 @@ TEST_F(NotesCommands, writeCutShort_reportsFailedToSaveStreamAndKeepsOldFile) {
         if (!closeEnabled())
             return 2;
         return fileBytes(path(u"notes.rtf"_s)) == "old" ? 0 : 3;
+    });
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(NotesCommands, fullDevice_reportsTheCauseAndKeepsOldFile) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"disk"_s));
+    const QString notes = path(u"disk/notes.rtf"_s);
+    pane().setPlainText(QString(200 * 1024, u'x'));
+    const int result = runOnSmallDevice(path(u"disk"_s), 64 * 1024, [&] {
+        writeBytes(notes, "old");
+        dialogs.answerFile(notes);
+        form->runCommand(&TForm1::SaveAs1Click);
+        if (dialogs.failures.size() != 1 ||
+            dialogs.failures[0].text != u"Failed to Save Stream: no space left on the device."_s)
+            return 1;
+        const QStringList left =
+            QDir(path(u"disk"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return fileBytes(notes) == "old" && left == QStringList{u"notes.rtf"_s} ? 0 : 2;
     });
     EXPECT_EQ(result, 0);
 }

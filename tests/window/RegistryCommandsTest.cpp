@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <sqlite3.h>
+
 namespace quill::test {
 namespace {
 
@@ -144,12 +146,37 @@ TEST_F(RegistryCommands, damagedStore_failsTheWriteAndStaysUntouched) {
     setTexts("pear", "Birne");
     trigger("WriteDatasFromRegistryDatabase1");
     ASSERT_EQ(dialogs.failures.size(), 1u);
-    EXPECT_EQ(dialogs.failures[0].text, u"Failed to create key pear."_s);
+    EXPECT_EQ(dialogs.failures[0].text,
+              u"Failed to create key Quillbook: the file is not a key store."_s);
     EXPECT_EQ(fileBytes(storePath), garbage);
 
     trigger("ReadDatasFromRegistryDatabase1");
     EXPECT_EQ(texts(), std::make_pair(QByteArray("apple"), QByteArray("Apfel")));
     EXPECT_EQ(dialogs.failures.size(), 1u);
+}
+
+// Another program in the middle of a write when the store key is opened: the write is refused
+// with its cause, no key is created anywhere, and the last written pair stays.
+TEST_F(RegistryCommands, storeHeldByAnotherConnection_writesNothingAndKeepsThePair) {
+    services.registryLockWaitMs = 60;
+    makeForm();
+    setTexts("apple", "Apfel");
+    trigger("WriteDatasFromRegistryDatabase1");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(storePath).constData(), &other), SQLITE_OK);
+    const auto closeOther = qScopeGuard([other] { sqlite3_close(other); });
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    setTexts("pear", "Birne");
+    trigger("WriteDatasFromRegistryDatabase1");
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].text,
+              u"Failed to create key Quillbook: the key store is locked by another program."_s);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    EXPECT_EQ(keys(u""), QStringList{u"Quillbook"_s});
+    EXPECT_EQ(keys(u"Quillbook"), (QStringList{u"Apfel"_s, u"apple"_s}));
+    trigger("ReadDatasFromRegistryDatabase1");
+    EXPECT_EQ(texts(), std::make_pair(QByteArray("apple"), QByteArray("Apfel")));
 }
 
 TEST_F(RegistryCommands, bytesThatAreNotUtf8_surviveTheRoundTrip) {
