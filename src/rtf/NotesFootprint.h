@@ -23,7 +23,7 @@ public:
     // paragraph longer than a paragraph's layout can hold.
     bool displayable() const;
 
-    // Paragraphs longer than this keep their layout (see keepLongLayouts()).
+    // Paragraphs longer than this keep their layout once laid out (see loadNotes()).
     static constexpr qint64 LongParagraph = 64 * 1024;
 
 private:
