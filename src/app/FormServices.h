@@ -1,11 +1,11 @@
 #pragma once
 
 #include "datetime/Clock.h"
-#include "listings/FixedFolders.h"
 #include "datetime/FormatSettingsSource.h"
 #include "datetime/LocaleFormatSettings.h"
 #include "datetime/SystemClock.h"
 #include "launcher/GioStarter.h"
+#include "listings/FixedFolders.h"
 
 #include <QString>
 #include <QtGlobal>
