@@ -16,10 +16,10 @@ constexpr qint64 TextBytes = 4;
 constexpr qint64 LayoutBytes = 32;
 // The document's positions are 26.6 fixed point numbers, so it must stay below 2^25 pixels;
 // at 16 pixels a line that is about two million lines. A paragraph's layout holds all its
-// glyphs in one allocation sized by a 32-bit number, and is laid out in one go, so a paragraph
-// stays far below that.
+// glyphs in one allocation sized by a 32-bit number (it fails silently beyond, leaving the pane
+// blank) and is laid out in one go, seconds for ten megabytes, so a paragraph stays well below.
 constexpr qint64 MostLines = 1'500'000;
-constexpr qint64 LongestParagraph = 16 * 1024 * 1024;
+constexpr qint64 LongestParagraph = 12 * 1024 * 1024;
 // Lines are wrapped at the pane's width, at least this many characters each.
 constexpr qint64 CharactersPerLine = 60;
 // The longest paragraph mark that rich text spells: "\cell", "\page", "\sect".
