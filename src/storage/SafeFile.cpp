@@ -27,6 +27,8 @@ namespace {
 
 // A single read() or write() moves at most this much; Linux caps one call near 2 GiB anyway.
 constexpr qsizetype MaxTransfer = qsizetype(1) << 30;
+// A read with a watcher moves at most this much between two calls of the watcher.
+constexpr qsizetype WatchedPiece = qsizetype(1) << 20;
 // Symbolic links followed before giving up, as the kernel does.
 constexpr int MaxLinkDepth = 40;
 
@@ -152,7 +154,8 @@ QString fullPath(const QString& path) {
 
 namespace {
 
-std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool absentIsNothing) {
+std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool absentIsNothing,
+                                   const ReadWatcher* watch = nullptr) {
     const auto isAbsent = [&](int error) {
         return absentIsNothing && (error == ENOENT || error == ENOTDIR);
     };
@@ -190,6 +193,12 @@ std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool
 
     QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
     qsizetype done = 0;
+    // A watched read goes in pieces, so the watcher sees the bytes soon after they arrive.
+    const qsizetype piece = watch ? WatchedPiece : MaxTransfer;
+    const auto report = [&] {
+        if (watch)
+            (*watch)(QByteArrayView(bytes.constData(), done), qint64(info.st_size));
+    };
     while (true) {
         if (done == bytes.size()) {
             // Usually the end. A file that grew since fstat is read on, up to the limit.
@@ -205,15 +214,17 @@ std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool
                 throw Failure(openMessage(path, tooLargeText()));
             bytes.append(extra, got);
             done += got;
+            report();
             continue;
         }
         const ssize_t got =
-            readRetrying(fd.get(), bytes.data() + done, std::min(bytes.size() - done, MaxTransfer));
+            readRetrying(fd.get(), bytes.data() + done, std::min(bytes.size() - done, piece));
         if (got < 0)
             throw Failure(u"Stream read error"_s);
         if (got == 0)
             break;
         done += got;
+        report();
     }
     bytes.truncate(done);
     return bytes;
@@ -227,6 +238,10 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
 
 std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype maxBytes) {
     return readFile(path, maxBytes, true);
+}
+
+QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatcher& watch) {
+    return *readFile(path, maxBytes, false, &watch);
 }
 
 void writeFileAtomically(const QString& path, QByteArrayView bytes) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 
@@ -16,6 +17,12 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes);
 // The same, but a file that does not exist (nor its folder) gives nothing instead of the
 // failure; a file that exists and cannot be read still throws OpenFailure.
 std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype maxBytes);
+
+// Sees a watched read: the bytes read so far and the file's size when it was opened, after
+// every piece of at most 1 MiB. It may throw to end the reading; the exception passes through.
+using ReadWatcher = std::function<void(QByteArrayView soFar, qint64 size)>;
+// readWholeFile() that lets the watcher look at the bytes as they come in.
+QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatcher& watch);
 
 // Replaces the file with the bytes, or leaves the old file whole. A temporary file is written
 // in the target's folder (through a symbolic link to its target), every byte checked, flushed

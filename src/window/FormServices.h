@@ -41,8 +41,9 @@ struct FormServices {
     // The most memory (entry bytes plus offsets) the primary field may take while a generator
     // adds to it; 0 gives every generator command a share of the memory available when it runs.
     qint64 generatorMemoryBudget = 0;
-    // The largest notes file the notes pane loads, in bytes; 0 gives it a share of the memory
-    // available when the command runs.
+    // The most memory a notes file may take as it loads and becomes the pane's document, in
+    // bytes, estimated from its characters and paragraphs while it is read; 0 gives it a share
+    // of the memory available when the command runs.
     qint64 notesMemoryBudget = 0;
 };
 

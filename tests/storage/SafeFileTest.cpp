@@ -105,6 +105,30 @@ protected:
     QTemporaryDir dir_;
 };
 
+// A watched read shows the bytes piece by piece as they arrive; a watcher that throws ends it.
+TEST_F(SafeFileTest, watchedRead_showsEveryPiece_andStopsWhenTheWatcherThrows) {
+    const QString file = path(u"big.txt"_s);
+    QByteArray bytes(3 * 1024 * 1024 + 5, 'x');
+    bytes[1024 * 1024] = 'y';
+    test::writeBytes(file, bytes);
+    std::vector<qsizetype> seen;
+    const QByteArray read =
+        readWholeFile(file, bytes.size(), [&](QByteArrayView soFar, qint64 size) {
+            EXPECT_EQ(size, bytes.size());
+            EXPECT_EQ(soFar, QByteArrayView(bytes).first(soFar.size()));
+            seen.push_back(soFar.size());
+        });
+    EXPECT_EQ(read, bytes);
+    EXPECT_EQ(seen, (std::vector<qsizetype>{1 << 20, 2 << 20, 3 << 20, bytes.size()}));
+    seen.clear();
+    const auto stop = [&](QByteArrayView soFar, qint64) {
+        seen.push_back(soFar.size());
+        throw Failure(u"enough"_s);
+    };
+    EXPECT_THROW(readWholeFile(file, bytes.size(), stop), Failure);
+    EXPECT_EQ(seen, std::vector<qsizetype>{1 << 20});
+}
+
 TEST_F(SafeFileTest, readOnlyFile_refusesWithCreateFailure_andKeepsOldBytes) {
     const QString file = path(u"Mean.log"_s);
     test::writeBytes(file, "old\r\n");

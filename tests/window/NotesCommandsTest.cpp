@@ -118,6 +118,88 @@ TEST_F(NotesCommands, failedOpens_leavePaneAndMenuEntryAsTheyWere) {
     EXPECT_EQ(pane().toPlainText(), u"kept"_s);
 }
 
+// The budget is counted on the document a file becomes, not on its bytes: paragraphs cost far
+// more than their characters, and the pane lays out no more lines than its positions can hold.
+TEST_F(NotesCommands, budgetCountsTheDocument_notTheBytes) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        qint64 budget; // 0: the default share of the memory available
+        bool refused;
+    } cases[] = {
+        {"words in one paragraph", QByteArray("abcd ").repeated(400), 20'000, false},
+        {"the same bytes as line ends", QByteArray(2000, '\n'), 20'000, true},
+        {"rich text paragraphs", "{\\rtf1 " + QByteArray("\\par ").repeated(400) + '}', 20'000,
+         true},
+        {"more lines than the pane can lay out", QByteArray(2'000'000, '\n'), 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(path(u"notes.txt"_s), c.bytes);
+        services.notesMemoryBudget = c.budget;
+        makeForm();
+        pane().setPlainText(u"kept"_s);
+        dialogs.failures.clear();
+        dialogs.answerFile(path(u"notes.txt"_s));
+        trigger("OpenAs1");
+        EXPECT_EQ(dialogs.failures.size(), c.refused ? 1u : 0u);
+        if (c.refused && !dialogs.failures.empty()) {
+            EXPECT_EQ(dialogs.failures[0].text, u"Failed to Load Stream."_s);
+        }
+        EXPECT_EQ(pane().isHidden(), c.refused);
+        EXPECT_EQ(pane().toPlainText() == u"kept"_s, c.refused);
+    }
+}
+
+// A file that is still growing while it is read (a kernel file says it is empty) stops at the
+// budget; one that is larger than the budget from the start is refused unread.
+TEST_F(NotesCommands, growingOrHugeFile_stopsAtTheBudget) {
+    const qint64 mapsBytes = fileBytes(u"/proc/self/maps"_s).size();
+    ASSERT_GT(mapsBytes, 0);
+    const QString huge = path(u"huge.txt"_s);
+    writeBytes(huge, "x");
+    ASSERT_TRUE(QFile::resize(huge, qint64(1) << 40)); // a terabyte of holes
+    for (const QString& file : {u"/proc/self/maps"_s, huge}) {
+        SCOPED_TRACE(file.toStdString());
+        services.notesMemoryBudget = 2 * mapsBytes;
+        makeForm();
+        dialogs.failures.clear();
+        dialogs.answerFile(file);
+        trigger("OpenAs1");
+        ASSERT_EQ(dialogs.failures.size(), 1u);
+        EXPECT_EQ(dialogs.failures[0].text, u"Failed to Load Stream."_s);
+        EXPECT_TRUE(pane().isHidden());
+        EXPECT_TRUE(dialogs.progressUpdates.empty());
+    }
+}
+
+// A large file loads with a progress window; Cancel there leaves the pane as it was.
+TEST_F(NotesCommands, cancelledLoad_leavesThePaneAsItWas) {
+    const QByteArray bytes = QByteArray("a few words\n").repeated(100'000);
+    writeBytes(path(u"notes.txt"_s), bytes);
+    for (const int cancelAt : {1, 2, 0}) {
+        SCOPED_TRACE(cancelAt);
+        makeForm();
+        pane().setPlainText(u"kept"_s);
+        dialogs.cancelProgressAt = cancelAt;
+        dialogs.progressUpdates.clear();
+        dialogs.answerFile(path(u"notes.txt"_s));
+        trigger("OpenAs1");
+        EXPECT_TRUE(dialogs.failures.empty());
+        if (cancelAt > 0) {
+            EXPECT_EQ(dialogs.progressUpdates.size(), std::size_t(cancelAt));
+            EXPECT_TRUE(pane().isHidden());
+            EXPECT_FALSE(closeEnabled());
+            EXPECT_EQ(pane().toPlainText(), u"kept"_s);
+        } else {
+            ASSERT_FALSE(dialogs.progressUpdates.empty());
+            EXPECT_EQ(dialogs.progressUpdates.back(), bytes.size());
+            EXPECT_FALSE(pane().isHidden());
+            EXPECT_EQ(pane().document()->blockCount(), 100'001);
+        }
+    }
+}
+
 TEST_F(NotesCommands, writeCutShort_reportsFailedToSaveStreamAndKeepsOldFile) {
     writeBytes(path(u"notes.rtf"_s), "old");
     ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
