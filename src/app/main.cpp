@@ -2,9 +2,10 @@
 #include "app/DisplayGuard.h"
 #include "app/ExchangeCommand.h"
 #include "app/FontSubstitutions.h"
-#include "app/FormServices.h"
-#include "app/QtDialogs.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
+#include "app/WindowIcon.h"
+#include "dialogs/QtDialogs.h"
+#include "window/TForm1.h"
 
 #include <QApplication>
 
@@ -29,12 +30,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     displayGuard.reset();
     // Lets Wayland docks and menus match the window to the installed desktop file and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillbook.Quillbook"));
+    QGuiApplication::setDesktopFileName(quill::iconName.toString());
+    QApplication::setWindowIcon(quill::windowIcon());
     quill::installFontSubstitutions();
     quill::QtDialogs dialogs;
-    quill::FormServices services;
-    services.dialogs = &dialogs;
-    quill::TForm1 form(services);
+    quill::TForm1 form(quill::productionServices(dialogs));
     dialogs.setOwner(&form);
     form.show();
     return app.exec();
