@@ -1,9 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/FontSubstitutions.h"
 #include "app/ProductionServices.h"
+#include "app/WindowIcon.h"
 #include "dialogs/QtDialogs.h"
 #include "window/TForm1.h"
-#include "app/WindowIcon.h"
 
 #include <QApplication>
 
