@@ -160,9 +160,8 @@ void TForm1::buildCommands() {
     launcher_ =
         std::make_unique<LauncherCommands>(services_.starter, *ComboBox1, services_.programs);
     launcher_->loadEditorObject();
-    registry_ =
-        std::make_unique<RegistryCommands>(*ComboBox1, *ComboBox2, services_.registryStorePath,
-                                           services_.registryLockWaitMs);
+    registry_ = std::make_unique<RegistryCommands>(
+        *ComboBox1, *ComboBox2, services_.registryStorePath, services_.registryLockWaitMs);
 }
 
 void TForm1::buildMenus() {
