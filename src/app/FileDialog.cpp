@@ -47,6 +47,13 @@ QString defaultSuffix(QStringView defaultExtension) {
     return suffix.toString();
 }
 
+QString openedFileName(const QString& typed, const QString& suffix) {
+    const QFileInfo info(typed);
+    if (suffix.isEmpty() || info.exists() || info.fileName().contains(u'.'))
+        return typed;
+    return typed + u'.' + suffix;
+}
+
 std::optional<QString> showFileDialog(Dialogs& dialogs, FileDialog& dialog) {
     const std::optional<FileChoice> choice = dialog.kind == FileDialog::Kind::Open
                                                  ? dialogs.openFileName(dialog)

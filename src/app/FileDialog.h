@@ -43,6 +43,11 @@ QStringList nameFilters(QStringView filter);
 // "log"); empty when that pattern has no plain extension ("*.*", "*").
 QString defaultSuffix(QStringView defaultExtension);
 
+// The file an open dialog's confirmed name stands for: the name as typed when that file exists,
+// else the name with `suffix` added when its file name has no extension ("plainlist" gives
+// "plainlist.log" only when no "plainlist" exists). Save dialogs always add the suffix.
+QString openedFileName(const QString& typed, const QString& suffix);
+
 // Shows the dialog through `dialogs`. On confirmation the dialog remembers the chosen full path
 // and filter entry, and the process's working directory moves to the chosen file's folder (the
 // fixed list files follow it); the full path is returned. A cancelled showing changes nothing.
