@@ -37,6 +37,8 @@ void TForm1::buildNotes() {
     RichEdit1 = new QTextEdit(client_);
     RichEdit1->setObjectName(u"RichEdit1"_s);
     RichEdit1->setGeometry(0, 72, 593, PaneHeight);
+    RichEdit1->setAccessibleName(u"Notes"_s);
+    RichEdit1->setAccessibleDescription(u"Free-form rich text notes"_s);
     // Paragraphs without an alignment of their own are centred, on screen and when saved.
     QTextOption option = RichEdit1->document()->defaultTextOption();
     option.setAlignment(Qt::AlignHCenter);
