@@ -2,9 +2,9 @@
 
 #include "app/FileDialog.h"
 #include "app/FormServices.h"
+#include "launcher/ObjectContainer.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
-#include "launcher/ObjectContainer.h"
 #include "storage/TextBuffer.h"
 
 #include <QByteArray>
@@ -166,6 +166,8 @@ private:
     // Shows one of the file dialogs; the chosen full path, or nothing when cancelled.
     std::optional<QString> showFileDialog(FileDialog& dialog);
     void activateOnce();
+    // The colours of the fields and the status bar, from the window's palette.
+    void applyColours();
     void autoSize();
     void centreOnScreen();
     void saveFields();
