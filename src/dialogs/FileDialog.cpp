@@ -1,5 +1,7 @@
 #include "dialogs/FileDialog.h"
 
+#include <QFileInfo>
+
 namespace quill {
 
 QStringList nameFilters(QStringView filter) {
@@ -24,6 +26,13 @@ QString defaultSuffix(QStringView defaultExtension) {
             return {};
     }
     return suffix.toString();
+}
+
+QString openedFileName(const QString& typed, const QString& suffix) {
+    const QFileInfo info(typed);
+    if (suffix.isEmpty() || info.exists() || info.fileName().contains(u'.'))
+        return typed;
+    return typed + u'.' + suffix;
 }
 
 } // namespace quill

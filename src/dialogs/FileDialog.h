@@ -41,4 +41,9 @@ QStringList nameFilters(QStringView filter);
 // "log"); empty when that pattern has no plain extension ("*.*", "*").
 QString defaultSuffix(QStringView defaultExtension);
 
+// The file an open dialog's confirmed name stands for: the name as typed when that file exists,
+// else the name with `suffix` added when its file name has no extension ("plainlist" gives
+// "plainlist.log" only when no "plainlist" exists). Save dialogs always add the suffix.
+QString openedFileName(const QString& typed, const QString& suffix);
+
 } // namespace quill

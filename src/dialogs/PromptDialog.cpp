@@ -43,6 +43,10 @@ PromptDialog::PromptDialog(const QString& caption, const QString& label, const Q
     edit_->setValidator(new SingleLineValidator(edit_));
     edit_->setText(text);
     edit_->selectAll();
+    // A screen reader names the edit box by its label and tells what the dialog asks for.
+    label_->setBuddy(edit_);
+    edit_->setAccessibleName(label);
+    edit_->setAccessibleDescription(caption);
     edit_->setGeometry(units.x(8), label_->geometry().bottom() + 1 + 5, labelWidth,
                        edit_->sizeHint().height());
 

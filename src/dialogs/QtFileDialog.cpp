@@ -22,7 +22,9 @@ QtFileDialog::QtFileDialog(const FileDialog& settings, QWidget* owner) : owner_(
     dialog_->setFileMode(QFileDialog::AnyFile);
     dialog_->setOption(QFileDialog::DontConfirmOverwrite);
     dialog_->setNameFilters(nameFilters(settings.filter));
-    dialog_->setDefaultSuffix(defaultSuffix(settings.defaultExtension));
+    // An open dialog completes a typed name only when no file of that name exists (exec()).
+    if (settings.kind == FileDialog::Kind::Save)
+        dialog_->setDefaultSuffix(defaultSuffix(settings.defaultExtension));
     dialog_->installEventFilter(this);
 }
 
@@ -47,7 +49,11 @@ std::optional<FileChoice> QtFileDialog::exec(const FileDialog& memory) {
     if (files.isEmpty())
         return std::nullopt;
     const qsizetype filter = filters.indexOf(dialog_->selectedNameFilter());
-    return FileChoice{files.constFirst(), filter < 0 ? memory.filterIndex : int(filter) + 1};
+    const QString path =
+        memory.kind == FileDialog::Kind::Open
+            ? openedFileName(files.constFirst(), defaultSuffix(memory.defaultExtension))
+            : files.constFirst();
+    return FileChoice{path, filter < 0 ? memory.filterIndex : int(filter) + 1};
 }
 
 bool QtFileDialog::eventFilter(QObject* watched, QEvent* event) {

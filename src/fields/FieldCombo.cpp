@@ -4,6 +4,7 @@
 #include "core/Failure.h"
 #include "fields/EntryListView.h"
 #include "fields/EntryModel.h"
+#include "fields/FieldAccessible.h"
 #include "fields/FieldLineEdit.h"
 
 namespace quill {
@@ -18,6 +19,8 @@ const QString insertFailure = u"Unable to insert a line"_s;
 
 FieldCombo::FieldCombo(QWidget* parent)
     : QComboBox(parent), model_(new EntryModel(this)), edit_(new FieldLineEdit(this)) {
+    static const bool accessible = (QAccessible::installFactory(&FieldAccessible::create), true);
+    Q_UNUSED(accessible);
     setLineEdit(edit_);
     // Completion is the field's own (first entry in list order, any letter case); the default
     // completer would also keep a second index over every entry. The edit line deletes the

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +35,24 @@ QByteArray absolutePath(const QByteArray& path) {
     if (!folder.endsWith('/'))
         folder += '/';
     return folder + path;
+}
+
+// Whether the file is a program image: an ELF file or a script naming its interpreter. Files on
+// FAT or NTFS volumes all carry the execute bit, so the bit alone does not make a program. A file
+// that may be run but not read is left to the system to run.
+bool isProgramImage(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == EACCES;
+    char head[4] = {};
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, head, sizeof head);
+    } while (got < 0 && errno == EINTR);
+    ::close(fd);
+    constexpr char elf[] = {'\x7f', 'E', 'L', 'F'};
+    return (got >= 2 && head[0] == '#' && head[1] == '!') ||
+           (got == 4 && std::memcmp(head, elf, 4) == 0);
 }
 
 } // namespace
@@ -67,7 +87,7 @@ void ObjectContainer::activate() {
     struct stat info;
     if (::stat(target.constData(), &info) != 0)
         throw LaunchFailure::fromErrorNumber(errno);
-    if (S_ISREG(info.st_mode) && ::access(target.constData(), X_OK) == 0)
+    if (S_ISREG(info.st_mode) && ::access(target.constData(), X_OK) == 0 && isProgramImage(target))
         starter_->startProgram(target);
     else
         starter_->openFile(target);

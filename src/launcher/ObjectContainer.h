@@ -36,8 +36,9 @@ public:
     // file, a dangling link, an empty text) the container stays empty and LaunchFailure is
     // thrown. Once linked, the container keeps the link whether or not activation succeeds.
     void linkAndActivate(QByteArrayView path);
-    // Starts the object held: a regular file with execute permission runs as a program, a folder
-    // or any other file opens with the desktop's default application for its type. Throws
+    // Starts the object held: a regular file with execute permission that is a program (an ELF
+    // image or a script starting with "#!") runs as a program, a folder or any other file opens
+    // with the desktop's default application for its type. Throws
     // EmptyContainerFailure when the container holds nothing and LaunchFailure when the start
     // fails.
     void activate();

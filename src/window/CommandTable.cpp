@@ -16,7 +16,7 @@ const CommandRow rows[] = {
     {1, u"&Save Actual Fields...", "SaveActual1", &F::SaveActual1Click},
     {1, u"&Save Both Fields Consecutively...", "SaveBoth1", &F::SaveBoth1Click},
     {1, u"&Close Editor...", "CloseEditor1", &F::CloseEditor1Click, false},
-    {1, u"&Quit", "Exit2", &F::Exit2Click},
+    {1, u"&Quit", "Exit2", &F::Exit2Click, true, QKeySequence::Quit, "Ctrl+Q"},
 
     {0, u"&Tools", "ools1", nullptr},
     {1, u"&Clear Primary Field", "ClearPrimaryFiled1", &F::ClearPrimaryFiled1Click},
@@ -27,7 +27,8 @@ const CommandRow rows[] = {
     {2, u"&Field Cursor 2", "Field21", &F::Field21Click},
     {2, u"&All Field Cursors...", "AllFieldCursors1", &F::AllFieldCursors1Click},
     {1, u"&Delete Actual Registration...", "Delete1", &F::Delete1Click},
-    {1, u"&Save Fields...", "SaveFields1", &F::SaveFields1Click},
+    {1, u"&Save Fields...", "SaveFields1", &F::SaveFields1Click, true, QKeySequence::Save,
+     "Ctrl+S"},
     {1, u"&Delete All Fields Registration Throughout ...", "Other1", &F::Other1Click},
     {1, u"&Special Bidding Stripe Execution...", "Other2", &F::Other2Click},
     {1, u"&Know Files Run....", "RunAKnowFile1", &F::RunAKnowFile1Click},
@@ -103,6 +104,15 @@ const CommandRow rows[] = {
 
 std::span<const CommandRow> commandTable() {
     return rows;
+}
+
+QList<QKeySequence> commandKeys(const CommandRow& row) {
+    if (row.keys == QKeySequence::UnknownKey)
+        return {};
+    const QList<QKeySequence> desktop = QKeySequence::keyBindings(row.keys);
+    if (!desktop.isEmpty() || !row.usualKeys)
+        return desktop;
+    return {QKeySequence(QLatin1StringView(row.usualKeys), QKeySequence::PortableText)};
 }
 
 } // namespace quill

@@ -68,6 +68,8 @@ QTextEdit* NotesCommands::makePane(QWidget* parent) {
     auto* pane = new QTextEdit(parent);
     pane->setObjectName(u"RichEdit1"_s);
     pane->setGeometry(0, 72, 593, PaneHeight);
+    pane->setAccessibleName(u"Notes"_s);
+    pane->setAccessibleDescription(u"Free-form rich text notes"_s);
     // Paragraphs without an alignment of their own are centred, on screen and when saved.
     QTextOption option = pane->document()->defaultTextOption();
     option.setAlignment(Qt::AlignHCenter);

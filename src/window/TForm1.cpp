@@ -12,15 +12,18 @@
 #include "window/ListingCommands.h"
 #include "window/NotesCommands.h"
 #include "window/RegistryCommands.h"
+#include "window/TextContrast.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -57,7 +60,6 @@ struct FieldLook {
     QString hint;
     int itemHeight;
     QFont font;
-    QColor base, text;
 };
 
 FieldCombo* makeField(QWidget* parent, const FieldLook& look) {
@@ -67,14 +69,23 @@ FieldCombo* makeField(QWidget* parent, const FieldLook& look) {
     field->setToolTip(look.hint);
     field->setItemHeight(look.itemHeight);
     field->setFont(look.font);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, look.base);
-    palette.setColor(QPalette::Button, look.base);
-    palette.setColor(QPalette::Text, look.text);
-    palette.setColor(QPalette::ButtonText, look.text);
-    field->setPalette(palette);
     field->setCursor(Qt::PointingHandCursor);
     return field;
+}
+
+void describeField(FieldCombo* field, const QString& name, const QString& description) {
+    for (QWidget* part : {static_cast<QWidget*>(field), static_cast<QWidget*>(field->lineEdit())}) {
+        part->setAccessibleName(name);
+        part->setAccessibleDescription(description);
+    }
+}
+
+void setColours(QWidget* control, const ColourPair& colours, QPalette::ColorRole base,
+                QPalette::ColorRole text) {
+    QPalette palette = control->palette();
+    palette.setColor(base, colours.base);
+    palette.setColor(text, colours.text);
+    control->setPalette(palette);
 }
 
 } // namespace
@@ -118,15 +129,16 @@ void TForm1::buildControls() {
     SpeedButton2 = makeSpeedButton(client_, "SpeedButton2", u"New Data Take..."_s);
     SpeedButton2->hide();
 
-    const QPalette system = QApplication::palette();
-    ComboBox1 =
-        makeField(client_, {"ComboBox1", QRect(0, 0, 593, 25), u"Field 1"_s, 17,
-                            pixelFont(u"Comic Sans MS"_s, 12), system.color(QPalette::ToolTipBase),
-                            system.color(QPalette::WindowText)});
-    ComboBox2 = makeField(client_, {"ComboBox2", QRect(0, 24, 593, 23), u"Field 2"_s, 15,
-                                    pixelFont(u"Arial"_s, 12), system.color(QPalette::Highlight),
-                                    Qt::white});
+    ComboBox1 = makeField(client_, {"ComboBox1", QRect(0, 0, 593, 25), u"Field 1"_s, 17,
+                                    pixelFont(u"Comic Sans MS"_s, 12)});
+    ComboBox2 = makeField(
+        client_, {"ComboBox2", QRect(0, 24, 593, 23), u"Field 2"_s, 15, pixelFont(u"Arial"_s, 12)});
     setTabOrder(ComboBox1, ComboBox2);
+    // What a screen reader says of the fields, instead of their current entries.
+    describeField(ComboBox1, u"Word or phrase"_s,
+                  u"Field 1: the words and phrases collected, one entry each"_s);
+    describeField(ComboBox2, u"Meaning"_s,
+                  u"Field 2: the meanings, each of the entry of field 1 at the same place"_s);
 
     StatusBar1 = new QStatusBar(client_);
     StatusBar1->setObjectName(u"StatusBar1"_s);
@@ -134,11 +146,8 @@ void TForm1::buildControls() {
     StatusBar1->setGeometry(0, 80, 593, 30);
     StatusBar1->setFont(pixelFont(u"Tahoma"_s, 16, true));
     StatusBar1->setAutoFillBackground(true);
-    QPalette barPalette = StatusBar1->palette();
-    barPalette.setColor(QPalette::Window, QColor(236, 233, 216));
-    barPalette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::ButtonText));
-    StatusBar1->setPalette(barPalette);
     StatusBar1->hide();
+    applyColours();
 
     connect(SpeedButton1, &QPushButton::clicked, this,
             [this] { runCommand(&TForm1::SpeedButton1Click); });
@@ -148,6 +157,14 @@ void TForm1::buildControls() {
             [this] { runCommand(&TForm1::ComboBox1Change); });
     connect(ComboBox2, &FieldCombo::fieldChanged, this,
             [this] { runCommand(&TForm1::ComboBox2Change); });
+    // The take buttons never take the focus; from the keyboard Ctrl+Return presses the one on
+    // top, as a click would.
+    auto* take = new QShortcut(this);
+    take->setObjectName(u"TakeShortcut"_s);
+    take->setKeys(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(take, &QShortcut::activated, this,
+            [this] { (SpeedButton2->isVisible() ? SpeedButton2 : SpeedButton1)->click(); });
 
     controls_ = {SpeedButton1, SpeedButton2, ComboBox1, ComboBox2, StatusBar1};
     for (QWidget* control : controls_)
@@ -186,6 +203,7 @@ void TForm1::buildMenus() {
         QAction* action = open.back()->addAction(caption);
         action->setObjectName(name);
         action->setEnabled(row.enabledAtStart);
+        action->setShortcuts(commandKeys(row));
         if (const Handler handler = row.handler)
             connect(action, &QAction::triggered, this, [this, handler] { runCommand(handler); });
     }
@@ -213,8 +231,40 @@ void TForm1::reportFailure(const QString& message) {
                                      applicationTitle(QCoreApplication::applicationFilePath()));
 }
 
+void TForm1::applyColours() {
+    // The theme's colours are read anew on every palette or theme change. Each control keeps its
+    // own look where its text reads well and takes the theme's pair for its kind of text where
+    // not (in a dark theme the beige bar would carry light text).
+    const QPalette theme = palette();
+    const auto pair = [&theme](QPalette::ColorRole base, QPalette::ColorRole text) {
+        return ColourPair{theme.color(base), theme.color(text)};
+    };
+    const ColourPair field1 = readablePair(pair(QPalette::ToolTipBase, QPalette::WindowText),
+                                           pair(QPalette::ToolTipBase, QPalette::ToolTipText));
+    const ColourPair field2 = readablePair({theme.color(QPalette::Highlight), QColor(Qt::white)},
+                                           pair(QPalette::Highlight, QPalette::HighlightedText));
+    const ColourPair bar = readablePair({QColor(236, 233, 216), theme.color(QPalette::ButtonText)},
+                                        pair(QPalette::Window, QPalette::WindowText));
+    setColours(ComboBox1, field1, QPalette::Base, QPalette::Text);
+    setColours(ComboBox1, field1, QPalette::Button, QPalette::ButtonText);
+    setColours(ComboBox2, field2, QPalette::Base, QPalette::Text);
+    setColours(ComboBox2, field2, QPalette::Button, QPalette::ButtonText);
+    setColours(StatusBar1, bar, QPalette::Window, QPalette::WindowText);
+}
+
 bool TForm1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+    case QEvent::ThemeChange:
+        // After the base class: it is what takes the new palette.
+        if (StatusBar1)
+            applyColours();
+        break;
+    default:
+        break;
+    }
     if (event->type() == QEvent::Show && !centred_) {
         centred_ = true;
         centreOnScreen();

@@ -166,6 +166,8 @@ private:
     // Shows one of the file dialogs; the chosen full path, or nothing when cancelled.
     std::optional<QString> showFileDialog(FileDialog& dialog);
     void activateOnce();
+    // The colours of the fields and the status bar, from the window's palette.
+    void applyColours();
     void autoSize();
     void centreOnScreen();
     void saveFields();

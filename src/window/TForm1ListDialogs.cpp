@@ -47,12 +47,16 @@ void TForm1::OpenList1Click() {
     const std::optional<QString> file = showFileDialog(OpenDialog1);
     if (!file)
         return;
-    // A file that cannot be opened leaves the field empty, without a message.
+    // The field is emptied only for a list that was read: a file that cannot be opened keeps
+    // its unsaved entries and edit text, without a message.
+    EntryList entries;
     try {
-        ComboBox1->clearField();
-        ComboBox1->replaceAllEntries(readListFile(*file));
+        entries = readListFile(*file);
     } catch (const OpenFailure&) {
+        return;
     }
+    ComboBox1->clearField();
+    ComboBox1->replaceAllEntries(std::move(entries));
 }
 
 void TForm1::SaveListOtherName1Click() {
@@ -64,8 +68,9 @@ void TForm1::Open1Click() {
     const std::optional<QString> first = showFileDialog(OpenDialog3);
     if (!first)
         return;
-    // The primary field keeps its edit text. A first file that cannot be opened ends the command
-    // before the second showing; a second one leaves what the first gave.
+    // Each field keeps its edit text, and its entries unless its file was read whole. A first
+    // file that cannot be opened ends the command before the second showing; a second one leaves
+    // the secondary field as it was and the primary field with what the first gave.
     try {
         ComboBox1->replaceAllEntries(readListFile(*first));
         if (const std::optional<QString> second = showFileDialog(OpenDialog3))

@@ -27,6 +27,15 @@ protected:
         writeBytes(u"prog"_s, "#!/bin/sh\n");
         ::chmod("prog", 0755);
         writeBytes(u"notes.txt"_s, "text");
+        // Files with the execute bit that are no programs, as every file on a FAT stick.
+        writeBytes(u"stick.txt"_s, "text");
+        writeBytes(u"stick.png"_s, "\x89PNG\r\n");
+        writeBytes(u"stick.empty"_s, "");
+        writeBytes(u"elf"_s, QByteArray("\x7f"
+                                        "ELF\x02\x01\x01",
+                                        7));
+        for (const char* name : {"stick.txt", "stick.png", "stick.empty", "elf"})
+            ::chmod(name, 0755);
         QDir(dir.path()).mkdir(u"folder"_s);
         ::symlink("missing", "dangling");
         container.loadApplication("editor.desktop");
@@ -57,6 +66,10 @@ TEST_F(ObjectContainerTest, linkAndActivate_replacesTheObjectAndStartsByKind) {
     } cases[] = {
         {"prog", "/prog", "program ", {}},
         {"notes.txt", "/notes.txt", "open ", {}},
+        {"elf", "/elf", "program ", {}},
+        {"stick.txt", "/stick.txt", "open ", {}},
+        {"stick.png", "/stick.png", "open ", {}},
+        {"stick.empty", "/stick.empty", "open ", {}},
         {"folder", "/folder", "open ", {}},
         {root + "/notes.txt", "/notes.txt", "open ", {}},
         {"missing", {}, {}, missing},

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QScreen>
+#include <QTextEdit>
 
 namespace quill::test {
 namespace {
@@ -135,11 +136,28 @@ TEST_F(FileDialogEndToEnd, saveWithChosenFilterAndNameWithoutExtension_remembers
     EXPECT_EQ(fileBytes(canonical(u"plain.log"_s)), "p1\r\np2\r\n");
 }
 
-TEST_F(FileDialogEndToEnd, typedNameOfMissingFile_isAcceptedAndEmptiesPrimaryField) {
+TEST_F(FileDialogEndToEnd, typedNameOfMissingFile_isAcceptedAndKeepsPrimaryField) {
     auto shown = answer({canonical(u"missing.lst"_s)});
     trigger("OpenList1");
     EXPECT_EQ(shown->size(), 1u);
-    EXPECT_TRUE(form->ComboBox1->entries().empty()); // and no message box stopped the command
+    // No message box stopped the command, and the unsaved entry is still there.
+    EXPECT_EQ(texts(*form->ComboBox1), QStringList{u"p1"_s});
+}
+
+// A typed name without an extension opens that file when it exists; the default extension
+// would name another file.
+TEST_F(FileDialogEndToEnd, typedExistingNameWithoutExtension_opensThatFile) {
+    writeBytes(canonical(u"plainlist"_s), "x\r\ny\r\n");
+    writeBytes(canonical(u"README"_s), "read me");
+    auto shown = answer({canonical(u"plainlist"_s)});
+    trigger("OpenList1");
+    ASSERT_EQ(shown->size(), 1u);
+    EXPECT_EQ(texts(*form->ComboBox1), (QStringList{u"x"_s, u"y"_s}));
+
+    shown = answer({canonical(u"README"_s)});
+    trigger("OpenAs1");
+    ASSERT_EQ(shown->size(), 1u);
+    EXPECT_EQ(form->RichEdit1->toPlainText(), u"read me"_s);
 }
 
 TEST_F(FileDialogEndToEnd, notesSavedUnderNameWithoutExtension_getRtf) {

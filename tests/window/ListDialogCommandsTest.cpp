@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -47,13 +48,55 @@ TEST_F(ListDialogCommands, openList_emptiesFieldReadsFileAndMovesWorkingDirector
     EXPECT_EQ(dialogs.fileShowings[0].dialog, u"OpenDialog1"_s);
 }
 
-TEST_F(ListDialogCommands, openListOfMissingFile_leavesPrimaryFieldEmptySilently) {
-    dialogs.answerFile(inSub(u"missing.lst"_s));
-    trigger("OpenList1");
-    EXPECT_TRUE(form->ComboBox1->entries().empty());
-    EXPECT_EQ(form->ComboBox1->editBytes(), "");
-    EXPECT_TRUE(dialogs.failures.empty());
-    EXPECT_EQ(QDir::currentPath(), sub);
+// The name as typed wins when that file exists; the default extension completes it otherwise.
+TEST(FileDialogSettings, openedFileName_takesExistingTypedNameElseAddsSuffix) {
+    QTemporaryDir dir;
+    for (const char* name : {"plainlist", "README", "both", "both.log", "x.lst"})
+        writeBytes(dir.filePath(QString::fromLatin1(name)), "");
+    const struct {
+        const char* typed;
+        const char* suffix;
+        const char* opened;
+    } cases[] = {
+        {"plainlist", "log", "plainlist"}, {"README", "rtf", "README"}, {"both", "log", "both"},
+        {"missing", "log", "missing.log"}, {"x.lst", "log", "x.lst"},   {"y.txt", "log", "y.txt"},
+        {"missing", "", "missing"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.typed);
+        const QString typed = dir.filePath(QString::fromLatin1(row.typed));
+        EXPECT_EQ(openedFileName(typed, QString::fromLatin1(row.suffix)),
+                  dir.filePath(QString::fromLatin1(row.opened)));
+    }
+}
+
+// A failed open keeps the field's unsaved entries and edit text, and says nothing.
+TEST_F(ListDialogCommands, failedOpen_keepsEachFieldSilently) {
+    writeBytes(inSub(u"a.log"_s), "a1\r\n");
+    const struct {
+        const char* action;
+        QStringList answers;
+        QStringList primary, secondary;
+    } cases[] = {
+        {"OpenList1", {inSub(u"missing.lst"_s)}, {u"p1"_s, u"p2"_s}, {u"m1"_s}},
+        {"OpenList1", {sub}, {u"p1"_s, u"p2"_s}, {u"m1"_s}}, // a folder
+        {"Open1", {inSub(u"missing.log"_s)}, {u"p1"_s, u"p2"_s}, {u"m1"_s}},
+        {"Open1", {inSub(u"a.log"_s), inSub(u"missing.log"_s)}, {u"a1"_s}, {u"m1"_s}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.action + row.answers.join(u' ').toStdString());
+        form->ComboBox1->replaceAllEntries({});
+        fill(*form->ComboBox1, {u"p1"_s, u"p2"_s});
+        form->ComboBox2->setEditBytes("meaning");
+        for (const QString& answer : row.answers)
+            dialogs.answerFile(answer);
+        trigger(row.action);
+        EXPECT_EQ(texts(*form->ComboBox1), row.primary);
+        EXPECT_EQ(texts(*form->ComboBox2), row.secondary);
+        EXPECT_EQ(form->ComboBox1->editBytes(), "typed");
+        EXPECT_EQ(form->ComboBox2->editBytes(), "meaning");
+        EXPECT_TRUE(dialogs.failures.empty());
+    }
 }
 
 // Cancelling any showing stops the command there: nothing more is read or written, and the
