@@ -2,9 +2,11 @@
 
 #include "app/FileDialog.h"
 #include "app/FormServices.h"
+#include "launcher/ObjectContainer.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
-#include "launcher/ObjectContainer.h"
+#include "storage/ListFile.h"
+#include "storage/ListPairSync.h"
 #include "storage/TextBuffer.h"
 
 #include <QByteArray>
@@ -169,6 +171,7 @@ private:
     void autoSize();
     void centreOnScreen();
     void saveFields();
+    void showMergedLists(MergedPair& merged);
     void setEntryCounter();
 
     FormServices services_;
@@ -176,6 +179,9 @@ private:
     std::vector<QWidget*> controls_;
     bool activated_ = false;
     bool centred_ = false;
+    // "Phrase.log" and "Mean.log" as this window last read or wrote them, shared with other
+    // writers.
+    ListPairSync listPair_{QString::fromUtf16(PhraseFileName), QString::fromUtf16(MeanFileName)};
 
     // Registry store: the texts of the last write that created both keys in this run.
     QString registryStorePath() const;

@@ -1,5 +1,6 @@
 #include "storage/ListPairSync.h"
 
+#include "core/Failure.h"
 #include "storage/ConflictCopies.h"
 #include "storage/FolderLock.h"
 #include "storage/ListFile.h"
@@ -88,14 +89,25 @@ void ListPairSync::remember(PairHashes base) {
 
 ListPairSync::Loaded ListPairSync::load() {
     const FolderLock lock{QString()};
-    Files files = readFiles();
+    Files files;
+    try {
+        files = readFiles();
+    } catch (const Failure& failure) {
+        // The first list is shown even when the second cannot be read; it throws when it is
+        // the one that failed. Nothing is remembered, so a save reads both again.
+        Loaded loaded;
+        loaded.first = readListFileIfPresent(names_[0]);
+        loaded.secondFailure = failure.message();
+        folder_.clear();
+        return loaded;
+    }
     const ConflictCopies copies(names_[0], names_[1]);
     if (!copies.empty()) {
         MergedPair merged =
             copies.crossed() ? MergedPair{} : uniteListPairs(files.lists.view(), ListPair().view());
         merged = foldCopies(std::move(merged), copies, files.lists);
         write(merged, copies);
-        return {std::move(merged.lists.first), std::move(merged.lists.second)};
+        return {std::move(merged.lists.first), std::move(merged.lists.second), QString()};
     }
     Loaded loaded;
     folder_ = QDir::currentPath();

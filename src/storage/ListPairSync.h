@@ -24,11 +24,13 @@ public:
     struct Loaded {
         std::optional<EntryList> first; // nothing when the file does not exist
         std::optional<EntryList> second;
+        // The second file could not be read: the failure's text (the first is handed out).
+        QString secondFailure;
     };
     // Start-up: reads the pair and folds in conflict copies (then saves the pair and removes
     // them). Without the first file the second is not handed out (the window shows nothing).
-    // Throws what reading throws for a file that exists and cannot be read, the lock failure,
-    // and what writing throws.
+    // Throws what reading the first file throws for a file that exists and cannot be read, the
+    // lock failure, and what writing throws.
     Loaded load();
 
     // Saves the lists. Unless the files are as last read or written (and no conflict copy waits),
