@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Quillbook needs on Debian 12 (sudo when not root).
+# syncthing is for scripts/test-sync.sh only; the program does not use it.
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
@@ -12,6 +13,7 @@ packages=(
     file librsvg2-bin desktop-file-utils appstream lintian
     abiword
     fonts-comic-neue fonts-liberation2
+    syncthing
 )
 missing=()
 for p in "${packages[@]}"; do

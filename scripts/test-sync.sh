@@ -16,7 +16,7 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
+    [ -n "${SYNC_KEEP:-}" ] && echo "test-sync: kept $work" >&2 || rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM

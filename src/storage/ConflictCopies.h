@@ -7,12 +7,13 @@
 
 namespace quill {
 
-// The conflict copies sync engines leave of a pair of files in the current folder: Syncthing's
-// "Name.sync-conflict-YYYYMMDD-HHMMSS-DEVICE.ext" and Nextcloud's
-// "Name (conflicted copy YYYY-MM-DD HHMMSS).ext". Copies of both files with the same mark form
-// one version; a copy of one file alone stands against the other file as it is (empty `first`
-// or `second`).
-struct ConflictVersion {
+// The versions of a pair of files in the current folder: the files themselves and the conflict
+// copies sync engines leave of them (Syncthing's "Name.sync-conflict-YYYYMMDD-HHMMSS-DEVICE.ext",
+// Nextcloud's "Name (conflicted copy YYYY-MM-DD HHMMSS).ext"). A sync engine brings in each file
+// on its own, so the two files in place may come from different writers. Every save gives both
+// files one modification time, so files with the same time form a version; then copies with the
+// same engine mark; a file left over stands against the other file in place.
+struct PairVersion {
     QString first;
     QString second;
 };
@@ -21,13 +22,19 @@ class ConflictCopies {
 public:
     ConflictCopies(const QString& firstName, const QString& secondName);
 
-    bool empty() const { return versions.empty(); }
-    // Lone copies of both files: the files themselves were probably each taken from a
-    // different writer, so they are no version of their own.
-    bool crossed() const;
-    QStringList names() const;
+    bool empty() const { return names.isEmpty(); }
+    // The files in place form one version (no other file claims either).
+    bool currentPaired() const { return currentPaired_; }
+    // The files in place were not written together and no copy explains it, or only one of
+    // them has a partner: probably a sync engine is bringing in the other one.
+    bool currentUnsettled() const { return currentUnsettled_; }
 
-    std::vector<ConflictVersion> versions;
+    std::vector<PairVersion> versions; // without the files in place as a pair
+    QStringList names;                 // the copies
+
+private:
+    bool currentPaired_ = false;
+    bool currentUnsettled_ = false;
 };
 
 } // namespace quill

@@ -8,8 +8,12 @@
 #include <QDir>
 #include <QFile>
 
+#include <chrono>
+#include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <thread>
+#include <time.h>
 #include <utility>
 
 namespace quill {
@@ -18,6 +22,7 @@ namespace {
 
 // Another writer may replace a file while it is read; a few attempts get a steady pair.
 constexpr int ReadAttempts = 5;
+constexpr int SettleAttempts = 5;
 
 } // namespace
 
@@ -60,23 +65,43 @@ bool ListPairSync::folderBusy() const {
     return !FolderLock::isFree(QString());
 }
 
-MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies,
-                                    const ListPair& current) {
+MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies) {
     // Where a copy came from is unknown, so nothing it lacks counts as deleted.
-    for (const ConflictVersion& version : copies.versions) {
-        const ListPair copy{version.first.isEmpty() ? current.first : readListFile(version.first),
-                            version.second.isEmpty() ? current.second
-                                                     : readListFile(version.second)};
+    for (const PairVersion& version : copies.versions) {
+        std::optional<EntryList> first = readListFileIfPresent(version.first);
+        std::optional<EntryList> second = readListFileIfPresent(version.second);
+        const ListPair copy{first ? std::move(*first) : EntryList(),
+                            second ? std::move(*second) : EntryList()};
         merged = uniteListPairs(merged.lists.view(), copy.view(), merged.followed);
     }
     return merged;
 }
 
+ConflictCopies ListPairSync::settledCopies() const {
+    // A sync engine brings in the two files one after the other; a short wait lets it finish.
+    for (int attempt = 0; attempt < SettleAttempts; ++attempt) {
+        ConflictCopies copies(names_[0], names_[1]);
+        if (!copies.currentUnsettled())
+            return copies;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return ConflictCopies(names_[0], names_[1]);
+}
+
+void ListPairSync::writePair(const EntryList& first, const EntryList& second) {
+    writeListFilePair(names_[0], first, names_[1], second);
+    // One modification time for both files marks them as written together (see ConflictCopies).
+    timespec times[2] = {{0, UTIME_OMIT}, {}};
+    ::clock_gettime(CLOCK_REALTIME, &times[1]);
+    for (const QString& name : names_)
+        ::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0);
+}
+
 void ListPairSync::write(const MergedPair& merged, const ConflictCopies& copies) {
-    writeListFilePair(names_[0], merged.lists.first, names_[1], merged.lists.second);
+    writePair(merged.lists.first, merged.lists.second);
     remember(merged.hashes);
     // Everything the copies held is in the lists now.
-    for (const QString& name : copies.names())
+    for (const QString& name : copies.names)
         QFile::remove(name);
 }
 
@@ -89,6 +114,7 @@ void ListPairSync::remember(PairHashes base) {
 
 ListPairSync::Loaded ListPairSync::load() {
     const FolderLock lock{QString()};
+    const ConflictCopies copies = settledCopies();
     Files files;
     try {
         files = readFiles();
@@ -101,11 +127,11 @@ ListPairSync::Loaded ListPairSync::load() {
         folder_.clear();
         return loaded;
     }
-    const ConflictCopies copies(names_[0], names_[1]);
     if (!copies.empty()) {
-        MergedPair merged =
-            copies.crossed() ? MergedPair{} : uniteListPairs(files.lists.view(), ListPair().view());
-        merged = foldCopies(std::move(merged), copies, files.lists);
+        MergedPair merged = copies.currentPaired()
+                                ? uniteListPairs(files.lists.view(), ListPair().view())
+                                : MergedPair{};
+        merged = foldCopies(std::move(merged), copies);
         write(merged, copies);
         return {std::move(merged.lists.first), std::move(merged.lists.second), QString()};
     }
@@ -129,26 +155,27 @@ ListPairSync::Loaded ListPairSync::load() {
 
 std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow) {
     const FolderLock lock{QString()};
-    const ConflictCopies copies(names_[0], names_[1]);
+    const ConflictCopies copies = settledCopies();
     const bool unchanged =
         sameFolder() && identify(names_[0]) == known_[0] && identify(names_[1]) == known_[1];
     if (unchanged && copies.empty()) {
         // The common case: written as it is; the new base is hashed meanwhile on another core.
         auto hashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
-        writeListFilePair(names_[0], lists.first, names_[1], lists.second);
+        writePair(lists.first, lists.second);
         remember(hashing.get());
         return std::nullopt;
     }
     const Files current = readFiles();
     MergedPair merged;
-    if (unchanged || copies.crossed())
+    if (unchanged || !copies.currentPaired())
+        // The files in place, when they are no pair, come in with the copies.
         merged = uniteListPairs(lists, ListPair().view(), follow);
     else if (!sameFolder() || !known_[0].known || !known_[1].known)
         // Lists from another folder, or files never read: keep everything of both.
         merged = uniteListPairs(lists, current.lists.view(), follow);
     else
         merged = mergeListPairs(base_, lists, current.lists.view(), follow);
-    merged = foldCopies(std::move(merged), copies, current.lists);
+    merged = foldCopies(std::move(merged), copies);
     write(merged, copies);
     return merged;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/ConflictCopies.h"
 #include "storage/ListPairMerge.h"
 
 #include <QString>
@@ -7,8 +8,6 @@
 #include <optional>
 
 namespace quill {
-
-class ConflictCopies;
 
 // The fixed pair of list files as one window shares it with other writers: other windows, other
 // programs, and file-sync engines that bring in versions from other machines. It remembers what
@@ -58,7 +57,9 @@ private:
 
     Identity identify(const QString& name) const;
     Files readFiles() const;
-    MergedPair foldCopies(MergedPair merged, const ConflictCopies& copies, const ListPair& current);
+    MergedPair foldCopies(MergedPair merged, const ConflictCopies& copies);
+    ConflictCopies settledCopies() const;
+    void writePair(const EntryList& first, const EntryList& second);
     void write(const MergedPair& merged, const ConflictCopies& copies);
     void remember(PairHashes base);
     bool sameFolder() const;

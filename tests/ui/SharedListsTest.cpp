@@ -107,15 +107,15 @@ TEST_F(SharedLists, conflictCopies_areFoldedInAtStartUpAndSaveThenRemoved) {
     writeBytes(path(u"Phrase.sync-conflict-notes.log"_s), "kept\r\n");
     writeBytes(path(u"Mean.log.bak"_s), "kept\r\n");
     makeForm().FormActivate();
-    EXPECT_EQ(texts(*form->ComboBox1), (QStringList{u"a"_s, u"a2"_s, u"s"_s}));
-    EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"a2/A"_s, u"s/S"_s}));
+    EXPECT_EQ(texts(*form->ComboBox1), (QStringList{u"a"_s, u"s"_s, u"a2"_s}));
+    EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"s/S"_s, u"a2/A"_s}));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
               (QStringList{u"Mean.log"_s, u"Mean.log.bak"_s, u"Phrase.log"_s,
                            u"Phrase.sync-conflict-notes.log"_s}));
 
     writePairs(u"%1 (conflicted copy 2026-12-10 081500).log"_s, "t\r\n", "T\r\n");
     takePair(*form, u"n"_s, u"N"_s);
-    EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"a2/A"_s, u"s/S"_s, u"n/N"_s, u"t/T"_s}));
+    EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"s/S"_s, u"a2/A"_s, u"n/N"_s, u"t/T"_s}));
     EXPECT_FALSE(QFile::exists(path(u"Phrase (conflicted copy 2026-12-10 081500).log"_s)));
     EXPECT_TRUE(dialogs.failures.empty());
 }
