@@ -1,9 +1,9 @@
 // Generation through the real commands: the menu entry runs, the prompt is answered at once, and
 // the entries land in the primary field (entry model and combo box included).
 #include "AnsweringDialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
 #include "fields/FieldCombo.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,8 +19,7 @@ using namespace quill;
 void runCommand(benchmark::State& state, const char* action, const QString& count) {
     bench::AnsweringDialogs dialogs;
     dialogs.answer = count;
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     for (auto _ : state) {
         state.PauseTiming();
         auto form = std::make_unique<TForm1>(services);

@@ -3,9 +3,9 @@
 //
 //   build/dev/bench/bench_list_dialogs --benchmark_min_time=2
 #include "AnsweringDialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
 #include "fields/FieldCombo.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QDir>
@@ -46,8 +46,7 @@ void openListOfMillionEntries(benchmark::State& state) {
         return;
     }
     file.close();
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     auto form = std::make_unique<TForm1>(services);
     QAction* command = form->findChild<QAction*>(QStringLiteral("OpenList1"));
     for (auto _ : state) {

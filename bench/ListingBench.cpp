@@ -2,11 +2,12 @@
 // whole "&Any..." command that writes "files.log" and loads it into the primary field.
 //
 //   build/dev/bench/bench_listings --benchmark_min_time=2
-#include "app/Dialogs.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
+#include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
 #include "listings/DirectoryListing.h"
 #include "listings/FileListing.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,8 +107,7 @@ void anyCommandIntoPrimaryField(benchmark::State& state) {
     const QString folder = QFile::decodeName(manyFiles().directory());
     const QString start = QDir::currentPath();
     FolderAnswer dialogs(folder);
-    quill::FormServices services;
-    services.dialogs = &dialogs;
+    quill::FormServices services = quill::productionServices(dialogs);
     for (auto _ : state) {
         // A fresh window holds no listing yet, so every run reads the folder.
         state.PauseTiming();

@@ -5,9 +5,9 @@
 //
 //   build/dev/bench/bench_notes --benchmark_min_time=2
 #include "RtfSamples.h"
-#include "app/Dialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
+#include "dialogs/Dialogs.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,8 +65,7 @@ void openIntoPane(benchmark::State& state, QByteArray (*makeFile)()) {
     }
     file.close();
     OpeningDialogs dialogs(path);
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     TForm1 form(services);
     form.show();
     QAction& open = *form.findChild<QAction*>(QStringLiteral("OpenAs1"));
@@ -79,8 +78,7 @@ void openIntoPane(benchmark::State& state, QByteArray (*makeFile)()) {
 
 void keyIntoMegabyteOfNotes(benchmark::State& state, int paragraphLength) {
     CancellingDialogs dialogs;
-    FormServices services;
-    services.dialogs = &dialogs;
+    FormServices services = productionServices(dialogs);
     TForm1 form(services);
     form.show();
     form.findChild<QAction*>(QStringLiteral("OpenAs1"))->trigger();

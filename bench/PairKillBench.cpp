@@ -10,12 +10,12 @@
 // Defaults: 100 trials, 500,000 entries per list. The moments are spread evenly over the time a
 // whole save takes (measured first, without a kill) and a little beyond it.
 
-#include "app/Dialogs.h"
-#include "app/FormServices.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
 #include "core/EntryList.h"
+#include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
+#include "window/TForm1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,8 +86,7 @@ bool writeAll(const QString& path, const QByteArray& bytes) {
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     ReportingDialogs dialogs;
-    quill::FormServices services;
-    services.dialogs = &dialogs;
+    quill::FormServices services = quill::productionServices(dialogs);
     quill::TForm1 form(services);
     form.runCommand(&quill::TForm1::FormActivate);
     if (form.ComboBox1->entries().size() != entries || dialogs.failed)

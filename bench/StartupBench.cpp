@@ -10,9 +10,10 @@
 // Writing ten million entries takes a while: with a folder, the lists are written into a
 // subfolder per entry count once and reused by later runs (they are the same every time).
 
-#include "app/QtDialogs.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
+#include "dialogs/QtDialogs.h"
 #include "fields/FieldCombo.h"
+#include "window/TForm1.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -114,8 +115,7 @@ void measureField(QComboBox* field, Figures& f) {
 int runProgram(int& argc, char** argv) {
     QApplication app(argc, argv);
     quill::QtDialogs dialogs;
-    quill::FormServices services;
-    services.dialogs = &dialogs;
+    quill::FormServices services = quill::productionServices(dialogs);
     quill::TForm1 form(services);
     form.show();
     form.activateWindow();

@@ -9,6 +9,12 @@
 #include <cstdint>
 #include <cstdlib>
 
+// Hidden text needs the document's layout, which loads fontconfig; fontconfig keeps its caches
+// until the process ends.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication application(*argc, *argv);
@@ -24,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quill::loadNotes(QByteArray("{\\rtf1 ").append(bytes), rich);
     QTextDocument reread;
     quill::loadNotes(quill::saveNotes(rich), reread);
-    if (reread.toRawText() != rich.toRawText())
+    // An empty document is written as one whole, empty paragraph.
+    if (reread.toRawText() != (rich.isEmpty() ? QStringLiteral("\u2029") : rich.toRawText()))
         std::abort();
     return 0;
 }

@@ -12,9 +12,9 @@ for target in build/fuzz/fuzz/fuzz_*; do
     corpus="build/fuzz/corpus/$name"
     mkdir -p "$corpus"
     seeds=()
-    # The rich text reader starts from the corpus of real files beside the repository.
-    if [ "$name" = fuzz_rtf_reader ] && [ -d ../shared/rtf-corpus ]; then
-        seeds=(../shared/rtf-corpus/*/)
+    # The rich text targets start from the real files of the tests.
+    if [ "$name" = fuzz_rtf_reader ] || [ "$name" = fuzz_rtf_roundtrip ]; then
+        seeds=(tests/data/rtf/*/)
     fi
     echo "fuzzing $name for ${seconds}s"
     "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 -artifact_prefix=build/fuzz/ "$corpus" "${seeds[@]}" 2>&1 | tail -n 3

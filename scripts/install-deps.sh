@@ -8,7 +8,7 @@ packages=(
     libsqlite3-dev sqlite3
     libglib2.0-dev shared-mime-info
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     fonts-dejavu-core
     file librsvg2-bin desktop-file-utils appstream lintian
     abiword

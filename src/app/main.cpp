@@ -1,8 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/FontSubstitutions.h"
-#include "app/FormServices.h"
-#include "app/QtDialogs.h"
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
+#include "app/WindowIcon.h"
+#include "dialogs/QtDialogs.h"
+#include "window/TForm1.h"
 
 #include <QApplication>
 
@@ -34,16 +35,15 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     // Lets Wayland docks and menus match the window to the installed desktop file and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillbook.Quillbook"));
+    QGuiApplication::setDesktopFileName(quill::iconName.toString());
+    QApplication::setWindowIcon(quill::windowIcon());
     const quill::StartDecision start =
         quill::prepareStart(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
     if (!start.openWindow)
         return quill::reportStart(start);
     quill::installFontSubstitutions();
     quill::QtDialogs dialogs;
-    quill::FormServices services;
-    services.dialogs = &dialogs;
-    quill::TForm1 form(services);
+    quill::TForm1 form(quill::productionServices(dialogs));
     dialogs.setOwner(&form);
     form.show();
     return app.exec();

@@ -24,4 +24,15 @@ public:
     using Failure::Failure;
 };
 
+// A write that the device had no room for; its message names that cause.
+class NoSpaceFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
+// The message with the cause of a full device after it.
+inline QString withNoSpaceCause(const QString& message) {
+    return message + QStringLiteral(": no space left on the device");
+}
+
 } // namespace quill

@@ -1,11 +1,14 @@
 #include "rtf/NotesDocument.h"
 
+#include "rtf/NotesFootprint.h"
 #include "rtf/PlainText.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace quill {
 
@@ -15,6 +18,34 @@ constexpr QByteArrayView utf8Bom("\xEF\xBB\xBF");
 
 QByteArrayView withoutBom(QByteArrayView bytes) {
     return bytes.startsWith(utf8Bom) ? bytes.sliced(utf8Bom.size()) : bytes;
+}
+
+// Longer runs without a blank are broken anywhere; at word boundaries first, every line of such
+// a run scans the rest of it before it gives up, which takes minutes for a megabyte.
+constexpr qsizetype LongestWord = 1000;
+
+bool hasLongWord(QStringView text) {
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWord)
+            return true;
+    }
+    return false;
+}
+
+void prepareLayout(QTextDocument& document) {
+    bool longWord = false;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        longWord = longWord || (block.length() > LongestWord && hasLongWord(block.text()));
+        // Without its kept layout, a paragraph is shaped whole again at every paint.
+        if (block.length() > NotesFootprint::LongParagraph)
+            block.layout()->setCacheEnabled(true);
+    }
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(longWord ? QTextOption::WrapAnywhere
+                                : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(option);
 }
 
 } // namespace
@@ -39,6 +70,7 @@ void loadNotes(QByteArrayView bytes, QTextDocument& document) {
     }
     change.endEditBlock();
     document.setUndoRedoEnabled(undo);
+    prepareLayout(document);
 }
 
 QByteArray saveNotes(const QTextDocument& document) {

@@ -122,6 +122,7 @@ constexpr std::pair<std::string_view, RtfKeyword> keywords[] = {
     {"rtlmark", RtlMark},
     {"sa", SpaceAfter},
     {"sb", SpaceBefore},
+    {"scaps", SmallCaps},
     {"sect", Par},
     {"shp", ShownGroup},
     {"shppict", ShownGroup},

@@ -44,6 +44,7 @@ enum class RtfKeyword : std::uint8_t {
     Foreground,
     Background,
     Hidden,
+    SmallCaps,
     // paragraph formats
     ParagraphDefault,
     AlignLeft,

@@ -1,65 +1,57 @@
 #include "rtf/RtfReader.h"
 
 #include "rtf/HyperlinkTarget.h"
+#include "rtf/RtfFormatKeywords.h"
 
 #include <QTextDocument>
 #include <QTextImageFormat>
 
 #include <algorithm>
-#include <limits>
+#include <utility>
 
 namespace quill {
 
-namespace {
-
-constexpr int maxTwips = 31680; // 22 inches, the largest page Word accepts
-constexpr int maxHalfPoints = 3276;
-
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Text bytes end at these; everything between is one run.
-bool isSpecial(char c) {
-    return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n' || c == '\0';
-}
-
-int clampTwips(int value) {
-    return std::clamp(value, -maxTwips, maxTwips);
-}
-
-} // namespace
-
-RtfReader::RtfReader(QTextDocument& document) : document_(document), builder_(document) {}
+RtfReader::RtfReader(QTextDocument& document) : document_(document), content_(document, tables_) {}
 
 void RtfReader::read(QByteArrayView bytes) {
-    data_ = bytes;
-    pos_ = 0;
-    while (pos_ < data_.size()) {
-        const char c = data_[pos_];
-        if (c == '{') {
-            ++pos_;
-            openGroup();
-        } else if (c == '}') {
-            ++pos_;
-            closeGroup();
-            if (started_ && stack_.empty() && overflowDepth_ == 0)
-                break; // the document's group is closed; what follows is not part of it
-        } else if (c == '\\') {
-            readControl();
-        } else if (c == '\r' || c == '\n' || c == '\0') {
-            ++pos_;
-        } else {
-            readText();
-        }
+    RtfTokenizer tokens(bytes);
+    for (RtfToken token = tokens.next(); token.kind != RtfToken::Kind::End; token = tokens.next()) {
+        if (!take(token))
+            break; // the document's group is closed; what follows is not part of it
     }
     flushBytes();
     flushPendingSurrogate();
-    builder_.finish(tables_.blockFormat(state_.paragraph));
+    content_.finish(state_.paragraph);
+}
+
+bool RtfReader::take(const RtfToken& token) {
+    using enum RtfToken::Kind;
+    switch (token.kind) {
+    case GroupOpen:
+        openGroup();
+        break;
+    case GroupClose:
+        closeGroup();
+        return !(started_ && stack_.empty() && overflowDepth_ == 0);
+    case ControlWord:
+        controlWord(token.word, token.hasParameter, token.parameter);
+        break;
+    case ControlSymbol:
+        controlSymbol(token.symbol);
+        break;
+    case HexByte:
+        hexByte(token.parameter);
+        break;
+    case Text:
+        text(token.bytes);
+        break;
+    case Binary:
+        binary(token.bytes);
+        break;
+    case End:
+        return false;
+    }
+    return true;
 }
 
 bool RtfReader::skipping() const {
@@ -107,49 +99,22 @@ void RtfReader::closeGroup() {
         finishPicture();
 }
 
-void RtfReader::readControl() {
-    if (pos_ + 1 >= data_.size()) {
-        pos_ = data_.size();
-        return;
-    }
-    const char next = data_[pos_ + 1];
-    if (isLetter(next)) {
-        readControlWord();
-        return;
-    }
-    pos_ += 2;
-    const bool wasOpened = justOpened_;
-    justOpened_ = false;
-    if (next == '*') {
+void RtfReader::controlSymbol(char symbol) {
+    const bool wasOpened = std::exchange(justOpened_, false);
+    if (symbol == '*') {
         if (wasOpened)
             starred_ = true;
         else
             ignoreNextWord_ = true;
         return;
     }
-    if (next == '\'') {
-        // Two hex digits; a malformed pair is dropped whole but still counts as one character.
-        int value = -1;
-        if (pos_ + 1 < data_.size() && !isSpecial(data_[pos_]) && !isSpecial(data_[pos_ + 1])) {
-            const int high = hexValue(data_[pos_]);
-            const int low = hexValue(data_[pos_ + 1]);
-            if (high >= 0 && low >= 0)
-                value = high * 16 + low;
-            pos_ += 2;
-        }
-        if (skipping() || consumeSkippedCharacter() || value < 0)
-            return;
-        const char byte = char(value);
-        addBytes(QByteArrayView(&byte, 1));
-        return;
-    }
     if (skipping() || consumeSkippedCharacter())
         return;
-    switch (next) {
+    switch (symbol) {
     case '\\':
     case '{':
     case '}':
-        addBytes(QByteArrayView(&next, 1));
+        addBytes(QByteArrayView(&symbol, 1));
         break;
     case '~':
         addCharacter(u'\u00A0');
@@ -173,40 +138,18 @@ void RtfReader::readControl() {
     }
 }
 
-void RtfReader::readControlWord() {
-    const qsizetype start = ++pos_;
-    while (pos_ < data_.size() && isLetter(data_[pos_]))
-        ++pos_;
-    const std::string_view word(data_.data() + start, std::size_t(pos_ - start));
-    bool negative = false;
-    if (pos_ + 1 < data_.size() && data_[pos_] == '-' && isDigit(data_[pos_ + 1])) {
-        negative = true;
-        ++pos_;
-    }
-    bool hasParameter = false;
-    qint64 value = 0;
-    while (pos_ < data_.size() && isDigit(data_[pos_])) {
-        hasParameter = true;
-        value = std::min<qint64>(value * 10 + (data_[pos_] - '0'), qint64(1) << 32);
-        ++pos_;
-    }
-    if (pos_ < data_.size() && data_[pos_] == ' ')
-        ++pos_;
-    if (negative)
-        value = -value;
-    const int parameter = int(std::clamp<qint64>(value, std::numeric_limits<int>::min(),
-                                                 std::numeric_limits<int>::max()));
-    controlWord(word, hasParameter, parameter);
+void RtfReader::hexByte(int value) {
+    justOpened_ = false;
+    if (skipping() || consumeSkippedCharacter() || value < 0)
+        return;
+    const char byte = char(value);
+    addBytes(QByteArrayView(&byte, 1));
 }
 
 void RtfReader::controlWord(std::string_view word, bool hasParameter, int parameter) {
     const bool starred = std::exchange(starred_, false);
     justOpened_ = false;
     const RtfKeyword found = rtfKeyword(word);
-    if (found == RtfKeyword::Binary) {
-        binary(hasParameter, parameter);
-        return;
-    }
     if (skipping()) {
         // Inside \upr the \ud part holds the Unicode version of what was skipped.
         if (found == RtfKeyword::UnicodeVersion && overflowDepth_ == 0 && stack_.size() >= 2 &&
@@ -227,17 +170,13 @@ void RtfReader::controlWord(std::string_view word, bool hasParameter, int parame
     keyword(found, hasParameter, parameter);
 }
 
-void RtfReader::binary(bool hasParameter, int parameter) {
-    const qsizetype length =
-        std::clamp<qsizetype>(hasParameter ? parameter : 0, 0, data_.size() - pos_);
-    const QByteArrayView bytes = data_.sliced(pos_, length);
-    pos_ += length;
+void RtfReader::binary(QByteArrayView bytes) {
+    starred_ = false;
     justOpened_ = false;
     if (skipping() || consumeSkippedCharacter())
         return;
-    if (state_.destination == Destination::Picture) {
+    if (state_.destination == Destination::Picture)
         picture_.addBinary(bytes);
-    }
 }
 
 bool RtfReader::consumeSkippedCharacter() {
@@ -247,11 +186,7 @@ bool RtfReader::consumeSkippedCharacter() {
     return true;
 }
 
-void RtfReader::readText() {
-    const qsizetype start = pos_;
-    while (pos_ < data_.size() && !isSpecial(data_[pos_]))
-        ++pos_;
-    QByteArrayView text = data_.sliced(start, pos_ - start);
+void RtfReader::text(QByteArrayView text) {
     justOpened_ = false;
     if (skipping())
         return;
@@ -265,22 +200,20 @@ void RtfReader::readText() {
 }
 
 void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
+    if (keyword == RtfKeyword::Font && state_.destination == Destination::FontTable)
+        tables_.defineFont(parameter);
+    if (applyCharacterKeyword(state_.chars, keyword, hasParameter, parameter) ||
+        applyParagraphKeyword(state_.paragraph, keyword, hasParameter, parameter) ||
+        tableKeyword(keyword, hasParameter, parameter))
+        return;
+    contentKeyword(keyword, parameter);
+}
+
+// Code pages, the font and colour tables and the Unicode fallback count.
+bool RtfReader::tableKeyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     using enum RtfKeyword;
-    CharStyle& chars = state_.chars;
-    ParagraphStyle& paragraph = state_.paragraph;
-    const bool on = !hasParameter || parameter != 0;
-    const auto setFlag = [&chars](std::uint16_t flag, bool set) {
-        chars.flags = set ? (chars.flags | flag) : (chars.flags & ~flag);
-    };
-    const Destination destination = state_.destination;
+    const bool inFontTable = state_.destination == Destination::FontTable;
     switch (keyword) {
-    case Unknown:
-    case Rtf:
-    case OtherBlip:
-    case Field:
-    case ShownGroup:
-    case UnicodeVersion:
-        break;
     case Ansi:
         tables_.setDocumentCodePage(1252);
         break;
@@ -302,12 +235,6 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     case UnicodeSkip:
         state_.unicodeSkip = std::max(parameter, 0);
         break;
-    case Unicode:
-        addUnicode(parameter);
-        break;
-    case UnicodePair:
-        state_.destination = Destination::SkipUntilUnicode;
-        break;
     case FontTable:
         state_.destination = Destination::FontTable;
         break;
@@ -315,18 +242,12 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
         state_.destination = Destination::ColorTable;
         tables_.startColorTable();
         break;
-    case Font:
-        if (destination == Destination::FontTable) {
-            tables_.defineFont(parameter);
-        }
-        chars.font = parameter;
-        break;
     case FontCharset:
-        if (destination == Destination::FontTable)
+        if (inFontTable)
             tables_.setFontCharset(parameter);
         break;
     case FontCodePage:
-        if (destination == Destination::FontTable)
+        if (inFontTable)
             tables_.setFontCodePage(parameter);
         break;
     case Red:
@@ -338,103 +259,36 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     case Blue:
         tables_.setBlue(parameter);
         break;
-    case Plain:
-        chars = CharStyle{};
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Characters, breaks, pictures, fields and destinations.
+void RtfReader::contentKeyword(RtfKeyword keyword, int parameter) {
+    using enum RtfKeyword;
+    const bool inText = state_.destination == Destination::Text;
+    switch (keyword) {
+    case Unicode:
+        addUnicode(parameter);
         break;
-    case Bold:
-        setFlag(CharStyle::Bold, on);
-        break;
-    case Italic:
-        setFlag(CharStyle::Italic, on);
-        break;
-    case Underline:
-        setFlag(CharStyle::Underline, on);
-        break;
-    case UnderlineNone:
-        setFlag(CharStyle::Underline, false);
-        break;
-    case Strike:
-        setFlag(CharStyle::Strike, on);
-        break;
-    case Superscript:
-        setFlag(CharStyle::Subscript, false);
-        setFlag(CharStyle::Superscript, on);
-        break;
-    case Subscript:
-        setFlag(CharStyle::Superscript, false);
-        setFlag(CharStyle::Subscript, on);
-        break;
-    case NoSuperSub:
-        setFlag(CharStyle::Superscript | CharStyle::Subscript, false);
-        break;
-    case Hidden:
-        setFlag(CharStyle::Hidden, on);
-        break;
-    case FontSize:
-        chars.halfPoints = hasParameter && parameter > 0 ? std::min(parameter, maxHalfPoints) : 0;
-        break;
-    case Foreground:
-        chars.foreground = std::max(parameter, 0);
-        break;
-    case Background:
-        chars.background = std::max(parameter, 0);
-        break;
-    case ParagraphDefault:
-        paragraph = ParagraphStyle{};
-        break;
-    case AlignLeft:
-        paragraph.alignment = 0;
-        break;
-    case AlignCenter:
-        paragraph.alignment = 1;
-        break;
-    case AlignRight:
-        paragraph.alignment = 2;
-        break;
-    case AlignJustify:
-        paragraph.alignment = 3;
-        break;
-    case LeftIndent:
-        paragraph.leftIndent = clampTwips(parameter);
-        break;
-    case RightIndent:
-        paragraph.rightIndent = clampTwips(parameter);
-        break;
-    case FirstIndent:
-        paragraph.firstIndent = clampTwips(parameter);
-        break;
-    case SpaceBefore:
-        paragraph.spaceBefore = std::clamp(parameter, 0, maxTwips);
-        break;
-    case SpaceAfter:
-        paragraph.spaceAfter = std::clamp(parameter, 0, maxTwips);
-        break;
-    case LineSpacing:
-        paragraph.lineSpacing = clampTwips(parameter);
-        break;
-    case LineMultiple:
-        paragraph.lineMultiple = on;
-        break;
-    case InTable:
-        paragraph.inTable = on;
+    case UnicodePair:
+        state_.destination = Destination::SkipUntilUnicode;
         break;
     case Par:
         endParagraph();
         break;
     case Cell:
-        if (destination == Destination::Text) {
-            pendingSeparator_ = Separator::Cell;
-            ++pendingCells_;
-        }
+        if (inText)
+            content_.endCell();
         break;
     case Row:
         endRow();
         break;
     case NestedRow:
-        if (destination == Destination::Text) {
-            pendingSeparator_ = Separator::Line;
-            pendingCells_ = 0;
-        }
+        if (inText)
+            content_.endNestedRow();
         break;
     case Picture:
         state_.destination = Destination::Picture;
@@ -453,8 +307,6 @@ void RtfReader::keyword(RtfKeyword keyword, bool hasParameter, int parameter) {
     case PictureScaleX:
     case PictureScaleY:
         picture_.setSize(keyword, parameter);
-        break;
-    case Binary: // handled before
         break;
     case FieldInstruction:
         fieldInstruction_.clear();
@@ -490,7 +342,9 @@ void RtfReader::addBytes(QByteArrayView bytes) {
         tables_.addColorTableText(bytes);
         return;
     }
-    const CodePage& page = tables_.codePageOfFont(state_.chars.font);
+    const CodePage& page = state_.destination == Destination::FontTable
+                               ? tables_.codePageOfFontName()
+                               : tables_.codePageOfFont(state_.chars.font);
     if (page.isMultiByte()) {
         if (pendingPage_ != &page)
             flushBytes();
@@ -552,22 +406,7 @@ void RtfReader::addText(QStringView text) {
         flushPendingSurrogate();
     switch (state_.destination) {
     case Destination::Text:
-        if (state_.chars.flags & CharStyle::Hidden)
-            return;
-        if (pendingSeparator_ != Separator::None) {
-            const bool cells = pendingSeparator_ == Separator::Cell;
-            pendingSeparator_ = Separator::None;
-            builder_.setCharFormat(tables_.charFormat(state_.chars));
-            if (cells) {
-                for (; pendingCells_ > 0; --pendingCells_)
-                    builder_.append(u'\t');
-            } else {
-                builder_.append(QChar::LineSeparator);
-            }
-            pendingCells_ = 0;
-        }
-        builder_.setCharFormat(tables_.charFormat(state_.chars));
-        appendShownText(text);
+        content_.addText(text, state_.chars, state_.paragraph);
         break;
     case Destination::FontTable:
         tables_.addFontName(text);
@@ -580,53 +419,18 @@ void RtfReader::addText(QStringView text) {
     }
 }
 
-void RtfReader::appendShownText(QStringView text) {
-    // Characters a document cannot hold as text, from \'hh or \uN: line ends become paragraph
-    // ends, the vertical tab Word uses for line breaks a line break, NUL and QTextDocument's
-    // frame markers nothing.
-    const auto special = [](char16_t c) {
-        return c == 0 || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v' || c == 0x2029 ||
-               c == 0xFDD0 || c == 0xFDD1;
-    };
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (!special(c))
-            continue;
-        builder_.append(text.sliced(start, i - start));
-        start = i + 1;
-        if (c == u'\r' || c == u'\n' || c == u'\f' || c == 0x2029) {
-            endParagraph();
-            builder_.setCharFormat(tables_.charFormat(state_.chars));
-        } else if (c == u'\v') {
-            builder_.append(QChar::LineSeparator);
-        }
-    }
-    builder_.append(text.sliced(start));
-}
-
 void RtfReader::endParagraph() {
     if (state_.destination != Destination::Text)
         return;
     flushPendingSurrogate();
-    if (state_.paragraph.inTable) {
-        // A paragraph inside a cell: a line break if more text of the cell follows.
-        if (pendingSeparator_ == Separator::None)
-            pendingSeparator_ = Separator::Line;
-        return;
-    }
-    pendingSeparator_ = Separator::None;
-    pendingCells_ = 0;
-    builder_.endParagraph(tables_.blockFormat(state_.paragraph));
+    content_.endParagraph(state_.paragraph);
 }
 
 void RtfReader::endRow() {
     if (state_.destination != Destination::Text)
         return;
     flushPendingSurrogate();
-    pendingSeparator_ = Separator::None;
-    pendingCells_ = 0;
-    builder_.endParagraph(tables_.blockFormat(state_.paragraph));
+    content_.endRow(state_.paragraph);
 }
 
 void RtfReader::finishPicture() {
@@ -637,9 +441,9 @@ void RtfReader::finishPicture() {
     QTextImageFormat format =
         picture.addTo(document_, QStringLiteral("rtf-image-%1").arg(++pictureCount_));
     format.merge(tables_.charFormat(state_.chars));
-    if (pendingSeparator_ != Separator::None)
-        addText(QStringView()); // puts the pending cell or line separator before the image
-    builder_.insertImage(format);
+    if (content_.hasPendingSeparator())
+        flushPendingSurrogate();
+    content_.addImage(format, state_.chars);
 }
 
 } // namespace quill

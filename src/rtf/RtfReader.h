@@ -1,10 +1,11 @@
 #pragma once
 
-#include "rtf/DocumentBuilder.h"
+#include "rtf/RtfContent.h"
 #include "rtf/RtfKeyword.h"
 #include "rtf/RtfPicture.h"
 #include "rtf/RtfStyle.h"
 #include "rtf/RtfTables.h"
+#include "rtf/RtfTokenizer.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -18,7 +19,10 @@ class QTextDocument;
 namespace quill {
 
 // Reads rich text into a document the way word processors do: leniently. Truncated files,
-// unbalanced braces and unknown control words give what can be read. Groups are kept on an
+// unbalanced braces and unknown control words give what can be read. RtfTokenizer cuts the
+// bytes; this class keeps the group and destination state and decodes the text;
+// applyCharacterKeyword and applyParagraphKeyword say what a control word does to the formats,
+// and RtfContent puts the text in place. Groups are kept on an
 // explicit stack of bounded depth, \bin lengths are clamped to the bytes left, and the memory
 // used grows with the input, never with the numbers written in it.
 class RtfReader {
@@ -46,17 +50,19 @@ private:
         int unicodeSkip = 1;
         Destination destination = Destination::Text;
     };
-    enum class Separator : std::uint8_t { None, Line, Cell };
 
+    bool take(const RtfToken& token); // false once the document's group is closed
     bool skipping() const;
     void openGroup();
     void closeGroup();
-    void readControl();
-    void readControlWord();
-    void readText();
+    void controlSymbol(char symbol);
+    void hexByte(int value);
     void controlWord(std::string_view word, bool hasParameter, int parameter);
+    void text(QByteArrayView bytes);
+    void binary(QByteArrayView bytes);
     void keyword(RtfKeyword keyword, bool hasParameter, int parameter);
-    void binary(bool hasParameter, int parameter);
+    bool tableKeyword(RtfKeyword keyword, bool hasParameter, int parameter);
+    void contentKeyword(RtfKeyword keyword, int parameter);
     bool consumeSkippedCharacter();
 
     void addBytes(QByteArrayView bytes);
@@ -64,7 +70,6 @@ private:
     void addUnicode(int value);
     void addText(QStringView text);
     void addCharacter(char16_t character) { addText(QStringView(&character, 1)); }
-    void appendShownText(QStringView text);
     void endParagraph();
     void endRow();
     void finishPicture();
@@ -72,9 +77,8 @@ private:
     void flushPendingSurrogate();
 
     QTextDocument& document_;
-    DocumentBuilder builder_;
-    QByteArrayView data_;
-    qsizetype pos_ = 0;
+    RtfTables tables_;
+    RtfContent content_;
 
     GroupState state_;
     std::vector<GroupState> stack_;
@@ -85,14 +89,10 @@ private:
     bool ignoreNextWord_ = false; // "\*" in the middle of a group
     int skipCount_ = 0;           // fallback characters still to skip after \uN
 
-    RtfTables tables_;
-
     QString decoded_;         // single-byte text being decoded
     QByteArray pendingBytes_; // multi-byte text waiting for its trail bytes
     const CodePage* pendingPage_ = nullptr;
     char16_t pendingHighSurrogate_ = 0;
-    Separator pendingSeparator_ = Separator::None;
-    int pendingCells_ = 0;
 
     QString fieldInstruction_;
     RtfPicture picture_;

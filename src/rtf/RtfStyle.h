@@ -14,6 +14,7 @@ struct CharStyle {
         Superscript = 16,
         Subscript = 32,
         Hidden = 64,
+        SmallCaps = 128,
     };
     int font = -1;      // -1: the default font, no family of its own
     int halfPoints = 0; // 0: no size of its own

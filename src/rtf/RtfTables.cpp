@@ -1,5 +1,7 @@
 #include "rtf/RtfTables.h"
 
+#include "rtf/FormatProperties.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -117,6 +119,11 @@ const CodePage& RtfTables::codePageOfFont(int font) {
     return *cachedPage_;
 }
 
+const CodePage& RtfTables::codePageOfFontName() {
+    const CodePage& page = codePageOfFont(fontBeingDefined_);
+    return page.number() == CodePage::symbol ? codePage(documentCodePage_) : page;
+}
+
 void RtfTables::forgetCharFormats() {
     charFormats_.clear();
     lastCharFormat_ = 0;
@@ -139,8 +146,11 @@ const QTextCharFormat& RtfTables::charFormat(const CharStyle& style) {
     QTextCharFormat format;
     if (style.font >= 0) {
         const auto found = fonts_.constFind(style.font);
-        if (found != fonts_.constEnd() && !found->name.isEmpty())
+        if (found != fonts_.constEnd() && !found->name.isEmpty()) {
             format.setFontFamilies(QStringList{found->name});
+            if (found->charset > 0)
+                format.setProperty(fontCharsetProperty, found->charset);
+        }
     }
     if (style.halfPoints > 0)
         format.setFontPointSize(style.halfPoints / 2.0);
@@ -152,6 +162,8 @@ const QTextCharFormat& RtfTables::charFormat(const CharStyle& style) {
         format.setFontUnderline(true);
     if (style.flags & CharStyle::Strike)
         format.setFontStrikeOut(true);
+    if (style.flags & CharStyle::SmallCaps)
+        format.setFontCapitalization(QFont::SmallCaps);
     if (style.flags & CharStyle::Superscript)
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (style.flags & CharStyle::Subscript)

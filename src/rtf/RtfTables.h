@@ -47,6 +47,9 @@ public:
     const CodePage& codePage(int number);
     // The code page of the font's bytes: its code page or charset, else the document's.
     const CodePage& codePageOfFont(int font);
+    // The code page of the name of the font being defined: the font's own, except that a
+    // symbol font's name is text in the document's code page.
+    const CodePage& codePageOfFontName();
 
     const QTextCharFormat& charFormat(const CharStyle& style);
     const QTextBlockFormat& blockFormat(const ParagraphStyle& style);

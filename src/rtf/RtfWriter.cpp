@@ -1,5 +1,7 @@
 #include "rtf/RtfWriter.h"
 
+#include "rtf/FormatProperties.h"
+#include "rtf/HiddenText.h"
 #include "rtf/RtfImages.h"
 
 #include <QTextBlock>
@@ -14,6 +16,7 @@ namespace quill {
 namespace {
 
 constexpr double twipsPerPixel = 15.0;
+constexpr int symbolCharset = 2;
 
 // Windows-1252 bytes 0x80..0x9F by character; the holes 0x81, 0x8D, 0x8F, 0x90 and 0x9D stand
 // for themselves, as the reader reads them.
@@ -61,19 +64,26 @@ QByteArray RtfWriter::write() {
         if (block.next().isValid())
             body_ += "\\par\n";
     }
+    // Word processors refuse a file without one whole paragraph.
+    if (document_.isEmpty())
+        body_ += "\\par\n";
     QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fnil\\fcharset0 ";
     const QByteArray saved = std::exchange(body_, QByteArray());
-    const auto fontName = [this](const QString& family) {
+    // A symbol font's name is text like any other; other fonts' names are in their charset.
+    const auto fontName = [this](const QString& family, int charset) {
         QString name = family;
         name.remove(u';');
+        charset_ = charset == symbolCharset ? 0 : charset;
         writeText(name);
+        charset_ = 0;
         return std::exchange(body_, QByteArray());
     };
-    out += fontName(document_.defaultFont().family());
+    out += fontName(document_.defaultFont().family(), 0);
     out += ";}";
     for (qsizetype i = 0; i < fonts_.size(); ++i)
-        out +=
-            "{\\f" + QByteArray::number(i + 1) + "\\fnil\\fcharset0 " + fontName(fonts_[i]) + ";}";
+        out += "{\\f" + QByteArray::number(i + 1) + "\\fnil\\fcharset" +
+               QByteArray::number(fonts_[i].charset) + ' ' +
+               fontName(fonts_[i].family, fonts_[i].charset) + ";}";
     out += "}\n{\\colortbl;";
     for (const QColor& color : std::as_const(colors_))
         out += "\\red" + QByteArray::number(color.red()) + "\\green" +
@@ -129,7 +139,10 @@ void RtfWriter::writeBlock(const QTextBlock& block) {
 
 void RtfWriter::writeFragment(const QTextFragment& fragment) {
     const QTextCharFormat format = fragment.charFormat();
-    const QString text = fragment.text();
+    QString text = fragment.text();
+    const bool hidden = isHiddenText(format);
+    if (hidden) // one object character per hidden run
+        text = format.property(hiddenTextProperty).toString().repeated(text.size());
     const bool link = format.isAnchor() && !format.anchorHref().isEmpty();
     if (link) {
         QString target = format.anchorHref();
@@ -141,6 +154,8 @@ void RtfWriter::writeFragment(const QTextFragment& fragment) {
     body_ += '{';
     const qsizetype before = body_.size();
     writeCharFormat(format);
+    if (hidden)
+        body_ += "\\v";
     if (body_.size() != before)
         body_ += ' ';
     if (format.isImageFormat()) {
@@ -154,14 +169,18 @@ void RtfWriter::writeFragment(const QTextFragment& fragment) {
         writeText(text);
     }
     body_ += '}';
+    charset_ = 0;
     if (link)
         body_ += "}}";
 }
 
 void RtfWriter::writeCharFormat(const QTextCharFormat& format) {
     const QStringList families = format.fontFamilies().toStringList();
-    if (!families.isEmpty() && !families.front().isEmpty())
-        body_ += "\\f" + QByteArray::number(fontIndex(families.front()));
+    if (!families.isEmpty() && !families.front().isEmpty()) {
+        const int charset = std::max(format.intProperty(fontCharsetProperty), 0);
+        body_ += "\\f" + QByteArray::number(fontIndex(families.front(), charset));
+        charset_ = charset;
+    }
     if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
         body_ += "\\fs" + QByteArray::number(std::lround(format.fontPointSize() * 2));
     if (format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold)
@@ -172,6 +191,8 @@ void RtfWriter::writeCharFormat(const QTextCharFormat& format) {
         body_ += "\\ul";
     if (format.fontStrikeOut())
         body_ += "\\strike";
+    if (format.fontCapitalization() == QFont::SmallCaps)
+        body_ += "\\scaps";
     if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
         body_ += "\\super";
     else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
@@ -206,6 +227,10 @@ void RtfWriter::writeImage(const QTextCharFormat& format) {
 }
 
 void RtfWriter::writeText(QStringView text) {
+    // Text in a font of another charset is read in that charset's code page: there every
+    // character beyond ASCII, and in a symbol font every letter, goes as \uN.
+    const bool ansi = charset_ == 0;
+    const bool symbol = charset_ == symbolCharset;
     for (const QChar c : text) {
         const char16_t unit = c.unicode();
         switch (unit) {
@@ -230,7 +255,11 @@ void RtfWriter::writeText(QStringView text) {
         default:
             break;
         }
-        const unsigned char byte = cp1252Byte(unit);
+        const unsigned char byte = ansi           ? cp1252Byte(unit)
+                                   : unit >= 0x80 ? 0
+                                   : symbol && QChar::isLetter(unit)
+                                       ? 0
+                                       : static_cast<unsigned char>(unit);
         if (byte >= 0x20 && byte < 0x80)
             body_ += char(byte);
         else if (byte >= 0x80)
@@ -240,12 +269,13 @@ void RtfWriter::writeText(QStringView text) {
     }
 }
 
-int RtfWriter::fontIndex(const QString& family) {
-    const auto found = fontIndexes_.constFind(family);
+int RtfWriter::fontIndex(const QString& family, int charset) {
+    const std::pair key(family, charset);
+    const auto found = fontIndexes_.constFind(key);
     if (found != fontIndexes_.constEnd())
         return *found;
-    fonts_.append(family);
-    return fontIndexes_[family] = int(fonts_.size());
+    fonts_.append(Font{family, charset});
+    return fontIndexes_[key] = int(fonts_.size());
 }
 
 int RtfWriter::colorIndex(const QColor& color) {

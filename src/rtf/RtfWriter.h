@@ -16,7 +16,8 @@ namespace quill {
 // Writes a document as rich text that the reader and word processors read back:
 // \rtf1\ansi\ansicpg1252 with font and colour tables, Windows-1252 characters as \'hh and every
 // other character as \uN with a "?" fallback. Character formats (family, size, bold, italic,
-// underline, strike-through, super- and subscript, text and background colour), links,
+// underline, strike-through, small capitals, super- and subscript, text and background colour,
+// the font's charset), hidden text, links,
 // paragraph formats (alignment, indents, spacing) and PNG and JPEG pictures are kept.
 class RtfWriter {
 public:
@@ -29,13 +30,18 @@ private:
     void writeCharFormat(const QTextCharFormat& format);
     void writeImage(const QTextCharFormat& format);
     void writeText(QStringView text);
-    int fontIndex(const QString& family);
+    int fontIndex(const QString& family, int charset);
     int colorIndex(const QColor& color);
 
     const QTextDocument& document_;
     QByteArray body_;
-    QStringList fonts_; // \f1 onwards; \f0 is the document's default font
-    QHash<QString, int> fontIndexes_;
+    struct Font {
+        QString family;
+        int charset = 0;
+    };
+    QList<Font> fonts_; // \f1 onwards; \f0 is the document's default font
+    QHash<std::pair<QString, int>, int> fontIndexes_;
+    int charset_ = 0;      // of the font of the text being written
     QList<QColor> colors_; // \colortbl entries from 1
     QHash<QRgb, int> colorIndexes_;
 };

@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 
 #include "core/Failure.h"
+#include "storage/SaveLeftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,8 @@ namespace {
 
 // A single read() or write() moves at most this much; Linux caps one call near 2 GiB anyway.
 constexpr qsizetype MaxTransfer = qsizetype(1) << 30;
+// A read with a watcher moves at most this much between two calls of the watcher.
+constexpr qsizetype WatchedPiece = qsizetype(1) << 20;
 // Symbolic links followed before giving up, as the kernel does.
 constexpr int MaxLinkDepth = 40;
 
@@ -151,7 +154,8 @@ QString fullPath(const QString& path) {
 
 namespace {
 
-std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool absentIsNothing) {
+std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool absentIsNothing,
+                                   const ReadWatcher* watch = nullptr) {
     const auto isAbsent = [&](int error) {
         return absentIsNothing && (error == ENOENT || error == ENOTDIR);
     };
@@ -189,6 +193,12 @@ std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool
 
     QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
     qsizetype done = 0;
+    // A watched read goes in pieces, so the watcher sees the bytes soon after they arrive.
+    const qsizetype piece = watch ? WatchedPiece : MaxTransfer;
+    const auto report = [&] {
+        if (watch)
+            (*watch)(QByteArrayView(bytes.constData(), done), qint64(info.st_size));
+    };
     while (true) {
         if (done == bytes.size()) {
             // Usually the end. A file that grew since fstat is read on, up to the limit.
@@ -204,15 +214,17 @@ std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool
                 throw Failure(openMessage(path, tooLargeText()));
             bytes.append(extra, got);
             done += got;
+            report();
             continue;
         }
         const ssize_t got =
-            readRetrying(fd.get(), bytes.data() + done, std::min(bytes.size() - done, MaxTransfer));
+            readRetrying(fd.get(), bytes.data() + done, std::min(bytes.size() - done, piece));
         if (got < 0)
             throw Failure(u"Stream read error"_s);
         if (got == 0)
             break;
         done += got;
+        report();
     }
     bytes.truncate(done);
     return bytes;
@@ -226,6 +238,10 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes) {
 
 std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype maxBytes) {
     return readFile(path, maxBytes, true);
+}
+
+QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatcher& watch) {
+    return *readFile(path, maxBytes, false, &watch);
 }
 
 void writeFileAtomically(const QString& path, QByteArrayView bytes) {
@@ -289,14 +305,11 @@ SafeFile::~SafeFile() {
 }
 
 QByteArray SafeFile::temporaryName() const {
-    const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    // Keep the temporary name within NAME_MAX whatever the target's name is.
-    const QByteArray base = target_.mid(target_.lastIndexOf('/') + 1).left(200);
     QByteArray name = folder_;
     if (!name.endsWith('/'))
         name += '/';
-    name += '.' + base + '.' + suffix + ".tmp";
-    return name;
+    return name + temporaryFileName(QByteArrayView(target_).sliced(target_.lastIndexOf('/') + 1),
+                                    QRandomGenerator::global()->generate64());
 }
 
 void SafeFile::write(QByteArrayView bytes) {
@@ -307,10 +320,10 @@ void SafeFile::write(QByteArrayView bytes) {
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            failWrite();
+            failWrite(errno);
         }
         if (written == 0)
-            failWrite(); // the disk takes nothing more
+            failWrite(0); // the disk takes nothing more
         data += written;
         left -= written;
     }
@@ -365,7 +378,7 @@ void SafeFile::finish() {
             failCreate(errorText(errno));
     }
     if (::fsync(fd_) != 0)
-        failWrite();
+        failWrite(errno);
     if (!unnamed_)
         closeFile();
 }
@@ -397,7 +410,7 @@ void SafeFile::closeFile() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) // network file systems report late write errors here
-        failWrite();
+        failWrite(errno);
 }
 
 void SafeFile::replace() {
@@ -411,8 +424,10 @@ void SafeFile::failCreate(const QString& text) {
     throw Failure(u"Cannot create file \"%1\". %2"_s.arg(fullPath(path_), text));
 }
 
-void SafeFile::failWrite() {
+void SafeFile::failWrite(int error) {
     discard();
+    if (error == ENOSPC)
+        throw NoSpaceFailure(withNoSpaceCause(u"Stream write error"_s));
     throw Failure(u"Stream write error"_s);
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 
@@ -17,11 +18,18 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes);
 // failure; a file that exists and cannot be read still throws OpenFailure.
 std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype maxBytes);
 
+// Sees a watched read: the bytes read so far and the file's size when it was opened, after
+// every piece of at most 1 MiB. It may throw to end the reading; the exception passes through.
+using ReadWatcher = std::function<void(QByteArrayView soFar, qint64 size)>;
+// readWholeFile() that lets the watcher look at the bytes as they come in.
+QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatcher& watch);
+
 // Replaces the file with the bytes, or leaves the old file whole. A temporary file is written
 // in the target's folder (through a symbolic link to its target), every byte checked, flushed
 // and synced, then renamed over the old file, keeping its permissions.
 // Throws Failure "Cannot create file "<full path>". <error text>" when the file cannot be
-// created (read-only file or folder) and "Stream write error" when writing or syncing fails.
+// created (read-only file or folder) and "Stream write error" when writing or syncing fails;
+// on a full device that is NoSpaceFailure "Stream write error: no space left on the device".
 // A name without a folder is handed to the system as it is, so it resolves against the current
 // folder even when that folder was removed ("No such file or directory"), never elsewhere.
 // A symbolic link in a sticky folder that everyone may write is followed only when it belongs
@@ -41,8 +49,10 @@ QString fullPath(const QString& path);
 // removes the temporary file and the target stays as it was.
 //
 // The temporary data goes into an unnamed file (O_TMPFILE) that gets its hidden name
-// ".<name>.<random>.tmp" only right before the rename, so a crash before that leaves nothing
-// behind; where the file system refuses unnamed files, the named file is created at once.
+// ".<name>.<random>.tmp" (temporaryFileName) only right before the rename, so a crash before
+// that leaves nothing behind; where the file system refuses unnamed files, the named file is
+// created at once. A crash between naming and rename leaves the named file: see
+// removeSaveLeftovers.
 class SafeFile {
 public:
     explicit SafeFile(const QString& path);
@@ -61,7 +71,7 @@ public:
 
 private:
     [[noreturn]] void failCreate(const QString& text);
-    [[noreturn]] void failWrite();
+    [[noreturn]] void failWrite(int error);
     void discard();
     QByteArray temporaryName() const;
     void finish();   // permissions, sync

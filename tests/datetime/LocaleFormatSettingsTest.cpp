@@ -1,5 +1,6 @@
 #include "datetime/LocaleFormatSettings.h"
 #include "datetime/DateTimeFormat.h"
+#include "support/DefaultLocaleGuard.h"
 
 #include <QLocale>
 
@@ -9,6 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace quill {
 namespace {
+
+using test::DefaultLocaleGuard;
 
 constexpr LocalTime sample{2026, 12, 7, 15, 4, 5, 0};
 
@@ -179,14 +182,6 @@ TEST(LocaleFormatSettings, dayNames_areSundayFirst) {
 }
 
 // The application's locale is read on every call, so a change shows in the next reading.
-class DefaultLocaleGuard {
-public:
-    DefaultLocaleGuard() : previous_(QLocale()) {}
-    ~DefaultLocaleGuard() { QLocale::setDefault(previous_); }
-
-private:
-    QLocale previous_;
-};
 
 TEST(LocaleFormatSettings, changedLocale_showsInTheNextReading) {
     const DefaultLocaleGuard guard;

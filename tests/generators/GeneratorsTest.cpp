@@ -6,6 +6,7 @@
 #include "generators/WebAddresses.h"
 
 #include "FixedSeedClock.h"
+#include "support/ReferenceDraws.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,7 @@
 namespace quill {
 namespace {
 
-// The draws that follow a seed, worked out independently of RandomSource.
-std::vector<quint32> drawsFrom(quint32 seed, int count, qint32 bound) {
-    std::vector<quint32> result;
-    for (int i = 0; i < count; ++i) {
-        seed = seed * 134775813u + 1u;
-        result.push_back(quint32((quint64(quint32(bound)) * seed) >> 32));
-    }
-    return result;
-}
+using test::drawsFrom;
 
 QByteArray lettersOf(const std::vector<quint32>& draws, std::initializer_list<int> pick) {
     QByteArray word;
@@ -78,12 +71,7 @@ TEST_F(GeneratorsTest, plainWords_haveOneLetterPerDraw) {
             expected += char(d[size_t(i)] + 97);
         EXPECT_EQ(oneWord(WordRecipe::plainLetters(letters)), expected) << letters;
         // The seed shows how many draws the word made.
-        EXPECT_EQ(source.seed(), [&] {
-            quint32 s = 12345;
-            for (int i = 0; i < letters; ++i)
-                s = s * 134775813u + 1u;
-            return s;
-        }());
+        EXPECT_EQ(source.seed(), test::seedAfter(12345, letters));
     }
 }
 
@@ -93,12 +81,7 @@ TEST_F(GeneratorsTest, otherMethodWords_dropTheFourthDraw) {
               "b" + lettersOf(d, {1, 2, 3}));
     EXPECT_EQ(oneWord(WordRecipe::firstTextAndLetters("b", 5, 0b10111)),
               "b" + lettersOf(d, {1, 2, 3, 5}));
-    EXPECT_EQ(source.seed(), [] {
-        quint32 s = 12345;
-        for (int i = 0; i < 5; ++i)
-            s = s * 134775813u + 1u;
-        return s;
-    }());
+    EXPECT_EQ(source.seed(), test::seedAfter(12345, 5));
     EXPECT_EQ(oneWord(WordRecipe::firstTextAndLetters("b", 6, 0b110111)),
               "b" + lettersOf(d, {1, 2, 3, 5, 6}));
 }

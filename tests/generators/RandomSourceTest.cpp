@@ -1,6 +1,7 @@
 #include "generators/RandomSource.h"
 
 #include "FixedSeedClock.h"
+#include "support/ReferenceDraws.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ TEST_F(RandomSourceTest, eachDrawAdvancesOneLinearCongruentialStep) {
     source.setSeed(expected);
     for (const qint32 bound : {26, 0, 1, -1, -2147483647 - 1, 2147483647}) {
         source.drawBelow(bound);
-        expected = expected * 134775813u + 1u;
+        expected = test::nextSeed(expected);
         EXPECT_EQ(source.seed(), expected) << "bound " << bound;
     }
 }
@@ -58,9 +59,8 @@ TEST_F(RandomSourceTest, resultScalesNewStateNotRemainder) {
 
 TEST_F(RandomSourceTest, negativeBound_takenAsUnsigned) {
     source.setSeed(0xFFFFFFFEu);
-    const quint32 next = 0xFFFFFFFEu * 134775813u + 1u;
     const quint32 d = source.drawBelow(-2); // bound 2^32 - 2
-    EXPECT_EQ(d, quint32((quint64(0xFFFFFFFEu) * next) >> 32));
+    EXPECT_EQ(d, test::drawsFrom(0xFFFFFFFEu, 1, -2).front());
     bool above2Pow31 = false;
     source.setSeed(1);
     for (const quint32 v : draws(64, -1))

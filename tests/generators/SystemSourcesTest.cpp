@@ -1,4 +1,4 @@
-#include "generators/AvailableMemory.h"
+#include "core/AvailableMemory.h"
 #include "generators/MonotonicSeedClock.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,10 @@
 // Real starts: programs by path, and files and the text editor through a desktop of the test's
 // own (XDG folders whose mimeapps.list makes a recording program the text/plain default).
-#include "app/TForm1.h"
 #include "launcher/GioStarter.h"
 #include "support/GuiTestRun.h"
-#include "ui/FormFixture.h"
+#include "window/FormFixture.h"
+#include "window/LauncherCommands.h"
+#include "window/TForm1.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -105,7 +106,7 @@ TEST_F(LaunchEndToEnd, runaFiles_startsProgramOfSystemFolder_shellSyntaxIsJustAN
     makeForm();
     // A missing path starts nothing and empties the container.
     start("Other2", "$(touch pwned)");
-    EXPECT_FALSE(form->OleContainer1.object());
+    EXPECT_FALSE(form->launcher().OleContainer1.object());
     start("RunaFiles1", "tool; touch pwned");
     expectDetached(takeMarker(marker));
     EXPECT_FALSE(QFile::exists(path(u"pwned"_s)));

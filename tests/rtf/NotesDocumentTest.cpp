@@ -2,8 +2,10 @@
 #include "RtfTestSupport.h"
 
 #include "rtf/NotesDocument.h"
+#include "rtf/NotesFootprint.h"
 
 #include <QTextDocument>
+#include <QTextOption>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,41 @@ QByteArray repeated(QByteArrayView piece, int times) {
     for (int i = 0; i < times; ++i)
         out += piece;
     return out;
+}
+
+// A run of thousands of characters without a blank wraps anywhere: at word boundaries it takes
+// minutes to lay out. Ordinary text keeps wrapping at word boundaries.
+TEST(NotesDocument, longWord_wrapsAnywhere_otherTextAtWordBoundaries) {
+    QTextDocument document;
+    loadNotes(QByteArray(3000, 'a'), document);
+    EXPECT_EQ(document.defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
+    loadNotes(repeated("word ", 1000) + '\n' + QByteArray(900, 'b'), document);
+    EXPECT_EQ(document.defaultTextOption().wrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    loadNotes("{\\rtf1 " + repeated("ab", 2000) + "}", document);
+    EXPECT_EQ(document.defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
+}
+
+// Paragraphs as the document will have them, counted in pieces that cut line ends and marks.
+TEST(NotesFootprint, countsParagraphsAcrossPieces) {
+    const struct {
+        QByteArray bytes;
+        qint64 paragraphs;
+    } cases[] = {
+        {"a\r\nb\rc\nd\r\r\ne", 6},
+        {"one line", 1},
+        {"{\\rtf1 a\\par b\\par\n c\\cell d\\row}", 5},
+        {repeated("x\r\n", 5000), 5001},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.left(40).constData());
+        for (const qsizetype piece : {qsizetype(1), qsizetype(2), qsizetype(7), c.bytes.size()}) {
+            NotesFootprint footprint;
+            for (qsizetype end = piece; end < c.bytes.size(); end += piece)
+                footprint.count(QByteArrayView(c.bytes).first(end));
+            footprint.finish(c.bytes);
+            EXPECT_EQ(footprint.paragraphs(), c.paragraphs) << piece;
+        }
+    }
 }
 
 TEST(NotesDocument, hostileRichText_givesWhatCanBeRead) {

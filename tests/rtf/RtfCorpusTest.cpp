@@ -4,7 +4,9 @@
 
 #include "rtf/NotesDocument.h"
 
+#include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -17,11 +19,10 @@ namespace {
 
 using test::loadParagraphs;
 
-// One file's expectation from EXPECTED.md: the first paragraphs and, after a "(... paragraphs
-// 6-52 not listed ...)" line, those from the next one on. A long paragraph is given by its first
-// 200 characters and the count of the rest.
+// One file's expected paragraphs (NAME.expected, see tests/data/rtf/README): the first ones
+// and, after a "(... paragraphs 6-52 not listed ...)" line, those from the next one on. A long
+// paragraph is given by its first 200 characters and the count of the rest.
 struct Expectation {
-    QString file;
     QStringList head;
     QStringList tail;
     bool cut = false;
@@ -29,32 +30,18 @@ struct Expectation {
     QList<qsizetype> lengths; // per paragraph of head and tail: full length, or -1
 };
 
-QList<Expectation> readExpectations(const QString& path) {
-    QList<Expectation> result;
-    const QStringList lines = QString::fromUtf8(test::fileBytes(path)).split(u'\n');
+Expectation readExpectation(const QString& path) {
+    Expectation result;
     static const QRegularExpression more(
         QStringLiteral("^(\".*\")\\s+\\(\\+(\\d+) more characters\\)$"));
-    Expectation* current = nullptr;
-    bool inBlock = false;
-    for (const QString& line : lines) {
-        if (line.startsWith(QLatin1String("## "))) {
-            result.append(Expectation{line.mid(3).trimmed(), {}, {}, false, 0, {}});
-            current = &result.back();
-            continue;
-        }
-        if (line.startsWith(QLatin1String("```"))) {
-            inBlock = !inBlock && current;
-            if (!inBlock)
-                current = nullptr; // one block per file
-            continue;
-        }
-        if (!inBlock || !current)
+    static const QRegularExpression range(QStringLiteral("(\\d+)\\D+(\\d+) not listed"));
+    for (const QString& line : QString::fromUtf8(test::fileBytes(path)).split(u'\n')) {
+        if (line.isEmpty())
             continue;
         if (line.startsWith(u'(')) {
-            static const QRegularExpression range(QStringLiteral("(\\d+)\\D+(\\d+) not listed"));
             if (const auto match = range.match(line); match.hasMatch()) {
-                current->cut = true;
-                current->tailStart = match.captured(2).toLongLong();
+                result.cut = true;
+                result.tailStart = match.captured(2).toLongLong();
             }
             continue;
         }
@@ -66,26 +53,36 @@ QList<Expectation> readExpectations(const QString& path) {
         }
         const QJsonDocument parsed =
             QJsonDocument::fromJson(QByteArray("[") + literal.toUtf8() + QByteArray("]"));
-        EXPECT_TRUE(parsed.isArray()) << "unreadable line in EXPECTED.md: " << line.toStdString();
-        const QString text = parsed.array().at(0).toString();
-        (current->cut ? current->tail : current->head).append(text);
-        current->lengths.append(length);
+        EXPECT_TRUE(parsed.isArray())
+            << "unreadable line in " << path.toStdString() << ": " << line.toStdString();
+        (result.cut ? result.tail : result.head).append(parsed.array().at(0).toString());
+        result.lengths.append(length);
     }
-    result.removeIf([](const Expectation& e) {
-        return e.head.isEmpty() && e.lengths.isEmpty() && !e.file.endsWith(QLatin1String(".rtf"));
-    });
     return result;
 }
 
+// Every .rtf file of the test data, by its path below the data folder.
+QStringList dataFiles() {
+    QStringList files;
+    const QDir dir(test::rtfDataDir());
+    QDirIterator it(dir.path(), {QStringLiteral("*.rtf")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(dir.relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}
+
 TEST(RtfCorpus, everyExpectation_givesTheListedParagraphs) {
-    const QString dir = test::rtfCorpusDir();
-    if (dir.isEmpty())
-        GTEST_SKIP() << "rich text corpus not found at " << QUILLBOOK_RTF_CORPUS;
-    const QList<Expectation> expectations = readExpectations(dir + QStringLiteral("/EXPECTED.md"));
-    EXPECT_EQ(expectations.size(), 40);
-    for (const Expectation& e : expectations) {
-        SCOPED_TRACE(e.file.toStdString());
-        const QByteArray bytes = test::fileBytes(dir + u'/' + e.file);
+    int checked = 0;
+    for (const QString& file : dataFiles()) {
+        const QString expected = test::rtfDataPath(file.chopped(4) + QStringLiteral(".expected"));
+        if (!QFileInfo::exists(expected))
+            continue;
+        SCOPED_TRACE(file.toStdString());
+        ++checked;
+        const Expectation e = readExpectation(expected);
+        const QByteArray bytes = test::fileBytes(test::rtfDataPath(file));
         ASSERT_FALSE(bytes.isNull());
         QStringList shown = loadParagraphs(bytes);
         if (e.cut) {
@@ -103,27 +100,24 @@ TEST(RtfCorpus, everyExpectation_givesTheListedParagraphs) {
             }
         }
     }
+    EXPECT_EQ(checked, 40);
 }
 
 TEST(RtfCorpus, everyFile_loadsAndSurvivesItsOwnSave) {
-    const QString dir = test::rtfCorpusDir();
-    if (dir.isEmpty())
-        GTEST_SKIP() << "rich text corpus not found at " << QUILLBOOK_RTF_CORPUS;
-    int files = 0;
-    QDirIterator it(dir, {QStringLiteral("*.rtf")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        SCOPED_TRACE(path.toStdString());
-        ++files;
+    const QStringList files = dataFiles();
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
         QTextDocument document;
-        loadNotes(test::fileBytes(path), document);
+        loadNotes(test::fileBytes(test::rtfDataPath(file)), document);
         const QByteArray saved = saveNotes(document);
         EXPECT_TRUE(isRichText(saved));
         QTextDocument reread;
         loadNotes(saved, reread);
-        EXPECT_EQ(reread.toRawText(), document.toRawText());
+        // An empty document is written as one whole, empty paragraph.
+        EXPECT_EQ(reread.toRawText(),
+                  document.isEmpty() ? QStringLiteral("\u2029") : document.toRawText());
     }
-    EXPECT_EQ(files, 67);
+    EXPECT_EQ(files.size(), 67);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -54,23 +55,20 @@ QString abiwordText(const QString& rtfPath, const QTemporaryDir& home) {
 }
 
 TEST(RtfInterop, abiwordReadsTheWrittenFiles_asTheDocumentShowsThem) {
-    if (QStandardPaths::findExecutable(QStringLiteral("abiword")).isEmpty())
-        GTEST_SKIP() << "abiword is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("abiword")).isEmpty())
+        << "abiword is not installed (scripts/install-deps.sh installs it)";
     QTemporaryDir dir;
     QTemporaryDir home;
     ASSERT_TRUE(dir.isValid() && home.isValid());
     QObject owner;
     std::vector<std::pair<QString, QTextDocument*>> documents{
         {QStringLiteral("formatted"), test::formattedDocument(&owner)}};
-    const QString corpus = test::rtfCorpusDir();
     for (const char* file :
          {"word/word_polish_ansicpg1250.rtf", "wordpad/wordpad_japanese_fcharset128.rtf",
           "synthetic/special_characters.rtf", "textedit/textedit_hyperlink.rtf",
           "abiword/abiword_simple_table.rtf", "wordpad/wordpad_surrogate_pairs_gothic.rtf"}) {
-        if (corpus.isEmpty())
-            break;
         auto* document = new QTextDocument(&owner);
-        loadNotes(test::fileBytes(corpus + u'/' + QString::fromLatin1(file)), *document);
+        loadNotes(test::fileBytes(test::rtfDataPath(QString::fromLatin1(file))), *document);
         documents.emplace_back(QString::fromLatin1(file).section(u'/', 1), document);
     }
     for (const auto& [name, document] : documents) {
@@ -80,6 +78,28 @@ TEST(RtfInterop, abiwordReadsTheWrittenFiles_asTheDocumentShowsThem) {
         const QString text = abiwordText(path, home);
         ASSERT_FALSE(text.isNull()) << "abiword failed";
         EXPECT_EQ(comparableLines(text), comparableLines(test::paragraphs(*document).join(u'\n')));
+    }
+}
+
+TEST(RtfInterop, abiwordOpensTheFilesOfAnEmptyPane) {
+    QTemporaryDir dir;
+    QTemporaryDir home;
+    ASSERT_TRUE(dir.isValid() && home.isValid());
+    QTextDocument empty;
+    QTextDocument centred;
+    QTextCursor(&centred).setBlockFormat([] {
+        QTextBlockFormat format;
+        format.setAlignment(Qt::AlignHCenter);
+        return format;
+    }());
+    for (const auto& [name, document] :
+         {std::pair("empty", &empty), std::pair("centred", &centred)}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(QString::fromLatin1(name) + u".rtf"_qs);
+        test::writeBytes(path, saveNotes(*document));
+        const QString text = abiwordText(path, home);
+        ASSERT_FALSE(text.isNull()) << "abiword refused the file";
+        EXPECT_TRUE(text.trimmed().isEmpty());
     }
 }
 

@@ -1,14 +1,17 @@
 // Writing a document and reading it back keeps its text and the formats the writer knows.
 #include "RtfTestSupport.h"
+#include "support/TestSupport.h"
 
 #include "rtf/NotesDocument.h"
 #include "rtf/RtfImages.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTextImageFormat>
 
 #include <gtest/gtest.h>
@@ -103,6 +106,61 @@ TEST(RtfRoundTrip, pictures_areShownAndWrittenBackWithTheirBytes) {
     EXPECT_EQ(shown.size(), image.size());
     EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), image);
     EXPECT_EQ(storedImage(second, images[1].name()).bytes, jpeg);
+}
+
+struct KeptCase {
+    const char* name;
+    QByteArray bytes;
+    const char* written; // a pattern the saved file holds
+};
+
+TEST(RtfRoundTrip, charsetsHiddenTextAndSmallCaps_areWrittenBack) {
+    const QByteArray formatting =
+        test::fileBytes(test::rtfDataPath(u"word/word_formatting.rtf"_qs));
+    const KeptCase cases[] = {
+        {"symbol font of a list",
+         test::fileBytes(test::rtfDataPath(u"wordpad/wordpad_win10_pn_lists.rtf"_qs)),
+         R"(\\fcharset2 Symbol;\})"},
+        {"font name in its charset's code page",
+         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\f0 x}",
+         R"(\\fcharset134 \\u23435\?\\u20307\?;\})"},
+        {"symbol font text", "{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset2 Symbol;}}\\f0 a\\'b7}",
+         R"(\{\\f1 \\u945\?\\u8226\?\})"},
+        {"hidden text", "{\\rtf1 a{\\v secret}b\\par c}", R"(\{\\v secret\}\{b\})"},
+        {"small capitals", "{\\rtf1 a{\\scaps Small}b}", R"(\{\\scaps Small\})"},
+        {"hidden text of a word processor", formatting, R"(\\v secret\})"},
+        {"small capitals of a word processor", formatting, R"(\\scaps[^ ]* Small Caps)"},
+    };
+    for (const KeptCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        loadNotes(c.bytes, document);
+        const QByteArray saved = saveNotes(document);
+        EXPECT_TRUE(QRegularExpression(QString::fromLatin1(c.written))
+                        .match(QString::fromLatin1(saved))
+                        .hasMatch())
+            << saved.toStdString();
+        // Read back, it shows the same and is written the same.
+        QTextDocument reread;
+        loadNotes(saved, reread);
+        EXPECT_EQ(test::paragraphs(reread), test::paragraphs(document));
+        EXPECT_EQ(saveNotes(reread), saved);
+    }
+}
+
+TEST(RtfPane, hiddenText_takesNoRoomAndShowsNothing) {
+    QTextEdit pane;
+    pane.resize(400, 200);
+    pane.show();
+    loadNotes("{\\rtf1 ab{\\v secret words}cd}", *pane.document());
+    EXPECT_EQ(test::paragraphs(*pane.document()), QStringList{u"abcd"_qs});
+    QTextCursor cursor(pane.document());
+    cursor.setPosition(2);
+    const QRect before = pane.cursorRect(cursor);
+    cursor.setPosition(3);
+    EXPECT_EQ(pane.cursorRect(cursor), before);
+    cursor.setPosition(4);
+    EXPECT_GT(pane.cursorRect(cursor).x(), before.x());
 }
 
 } // namespace

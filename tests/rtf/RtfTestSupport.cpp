@@ -1,8 +1,8 @@
 #include "RtfTestSupport.h"
 
+#include "rtf/HiddenText.h"
 #include "rtf/NotesDocument.h"
 
-#include <QDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -125,15 +125,24 @@ QTextDocument* formattedDocument(QObject* parent) {
     return document;
 }
 
-QString rtfCorpusDir() {
-    const QString dir = QStringLiteral(QUILLBOOK_RTF_CORPUS);
-    return QDir(dir).exists() ? QDir(dir).canonicalPath() : QString();
+QString rtfDataDir() {
+    return QStringLiteral(QUILLBOOK_RTF_DATA);
+}
+
+QString rtfDataPath(const QString& name) {
+    return rtfDataDir() + u'/' + name;
 }
 
 QStringList paragraphs(const QTextDocument& document) {
     QStringList result;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        result.append(block.text());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString text;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (!isHiddenText(it.fragment().charFormat()))
+                text += it.fragment().text();
+        }
+        result.append(text);
+    }
     if (!result.isEmpty() && result.back().isEmpty())
         result.removeLast();
     return result;

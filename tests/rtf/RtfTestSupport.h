@@ -18,11 +18,12 @@ QT_END_NAMESPACE
 
 namespace quill::test {
 
-// The corpus of rich text files from word processors, or an empty string when it is missing.
-QString rtfCorpusDir();
+// The folder of rich text test files (tests/data/rtf) and a file in it.
+QString rtfDataDir();
+QString rtfDataPath(const QString& name);
 
-// The paragraphs a reader shows: every block's text, without the empty tail after a final
-// paragraph end.
+// The paragraphs a reader shows: every block's text without hidden runs, and without the
+// empty tail after a final paragraph end.
 QStringList paragraphs(const QTextDocument& document);
 QStringList loadParagraphs(QByteArrayView bytes);
 

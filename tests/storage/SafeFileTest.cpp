@@ -105,6 +105,30 @@ protected:
     QTemporaryDir dir_;
 };
 
+// A watched read shows the bytes piece by piece as they arrive; a watcher that throws ends it.
+TEST_F(SafeFileTest, watchedRead_showsEveryPiece_andStopsWhenTheWatcherThrows) {
+    const QString file = path(u"big.txt"_s);
+    QByteArray bytes(3 * 1024 * 1024 + 5, 'x');
+    bytes[1024 * 1024] = 'y';
+    test::writeBytes(file, bytes);
+    std::vector<qsizetype> seen;
+    const QByteArray read =
+        readWholeFile(file, bytes.size(), [&](QByteArrayView soFar, qint64 size) {
+            EXPECT_EQ(size, bytes.size());
+            EXPECT_EQ(soFar, QByteArrayView(bytes).first(soFar.size()));
+            seen.push_back(soFar.size());
+        });
+    EXPECT_EQ(read, bytes);
+    EXPECT_EQ(seen, (std::vector<qsizetype>{1 << 20, 2 << 20, 3 << 20, bytes.size()}));
+    seen.clear();
+    const auto stop = [&](QByteArrayView soFar, qint64) {
+        seen.push_back(soFar.size());
+        throw Failure(u"enough"_s);
+    };
+    EXPECT_THROW(readWholeFile(file, bytes.size(), stop), Failure);
+    EXPECT_EQ(seen, std::vector<qsizetype>{1 << 20});
+}
+
 TEST_F(SafeFileTest, readOnlyFile_refusesWithCreateFailure_andKeepsOldBytes) {
     const QString file = path(u"Mean.log"_s);
     test::writeBytes(file, "old\r\n");
@@ -206,6 +230,46 @@ TEST_F(SafeFileTest, diskFullDuringSave_givesStreamWriteError_andKeepsOldFile) {
     EXPECT_EQ(result, Passed);
     EXPECT_EQ(test::fileBytes(file), old);
     EXPECT_EQ(namesIn(dir_.path()), QStringList{u"Phrase.log"_s});
+}
+
+// A real full device (a small file system of the test's own): the message names the cause and
+// every old file stays whole, with nothing left beside it.
+TEST_F(SafeFileTest, fullDevice_namesTheCauseAndKeepsOldFiles) {
+    const QString phrase = path(u"Phrase.log"_s);
+    const QString mean = path(u"Mean.log"_s);
+    const EntryList large = bigList(200 * 1024, 'n');
+    const struct {
+        const char* name;
+        std::function<void()> save;
+    } rows[] = {
+        {"one file",
+         [&] {
+             writeFileAtomically(phrase, QByteArray(200 * 1024, 'z'));
+         }},
+        {"list file",
+         [&] {
+             writeListFile(phrase, large);
+         }},
+        {"pair",
+         [&] {
+             writeListFilePair(phrase, listOf({"new"}), mean, large);
+         }},
+    };
+    for (const auto& row : rows) {
+        const int result = test::runOnSmallDevice(dir_.path(), 64 * 1024, [&] {
+            test::writeBytes(phrase, "old phrase\r\n");
+            test::writeBytes(mean, "old meaning\r\n");
+            const int failed =
+                expectFailure(row.save, u"Stream write error: no space left on the device"_s);
+            if (failed != Passed)
+                return failed;
+            const bool kept = test::fileBytes(phrase) == "old phrase\r\n" &&
+                              test::fileBytes(mean) == "old meaning\r\n" &&
+                              namesIn(dir_.path()) == QStringList{u"Mean.log"_s, u"Phrase.log"_s};
+            return kept ? Passed : Unexpected;
+        });
+        EXPECT_EQ(result, Passed) << row.name;
+    }
 }
 
 TEST_F(SafeFileTest, killDuringLargeSave_leavesOldOrNewFileWhole) {

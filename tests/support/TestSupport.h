@@ -30,4 +30,10 @@ int runAsUnprivileged(int (*function)(void* context), void* context);
 // The same for a callable; it runs in the forked copy of this process, so captures stay valid.
 int runAsUnprivileged(const std::function<int()>& work);
 
+// Runs the function in a forked child that sees a file system of its own, `bytes` large, mounted
+// over the folder (a tmpfs in a private mount namespace; a user namespace when not root), so
+// writes there meet a full device (ENOSPC). The result is the function's return value, or -1
+// when the child could not run it; the folder is unchanged for everyone else.
+int runOnSmallDevice(const QString& folder, qint64 bytes, const std::function<int()>& work);
+
 } // namespace quill::test

@@ -3,9 +3,10 @@
 // others a little later), takes one or two pairs named "<side>-<round>-<k>" / "m<side>-<round>-<k>"
 // through "Data Take..." and prints them. Without rounds it only starts, which folds in conflict
 // copies. Usage: quillbook_sync_driver FOLDER SIDE ROUNDS PERIOD_MS START_MS
-#include "app/TForm1.h"
+#include "app/ProductionServices.h"
 #include "launcher/RecordingStarter.h"
-#include "ui/ScriptedDialogs.h"
+#include "window/ScriptedDialogs.h"
+#include "window/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,8 +33,7 @@ int main(int argc, char** argv) {
     const long long start = std::atoll(argv[5]);
 
     quill::test::ScriptedDialogs dialogs;
-    quill::FormServices services;
-    services.dialogs = &dialogs;
+    quill::FormServices services = quill::productionServices(dialogs);
     services.starter = std::make_shared<quill::test::RecordingStarter>();
     quill::TForm1 form(services);
     form.runCommand(&quill::TForm1::FormActivate);

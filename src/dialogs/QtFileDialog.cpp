@@ -1,0 +1,66 @@
+#include "dialogs/QtFileDialog.h"
+
+#include <QEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+
+namespace quill {
+
+QPoint fileDialogPosition(const QRect& monitor, const QSize& dialog) {
+    return {monitor.left() + (monitor.width() - dialog.width()) / 2,
+            monitor.top() + (monitor.height() - dialog.height()) / 3};
+}
+
+QtFileDialog::QtFileDialog(const FileDialog& settings, QWidget* owner) : owner_(owner) {
+    dialog_ = new QFileDialog(owner);
+    dialog_->setObjectName(settings.name);
+    dialog_->setAcceptMode(settings.kind == FileDialog::Kind::Open ? QFileDialog::AcceptOpen
+                                                                   : QFileDialog::AcceptSave);
+    // One file, which need not exist, and no question before replacing one.
+    dialog_->setFileMode(QFileDialog::AnyFile);
+    dialog_->setOption(QFileDialog::DontConfirmOverwrite);
+    dialog_->setNameFilters(nameFilters(settings.filter));
+    dialog_->setDefaultSuffix(defaultSuffix(settings.defaultExtension));
+    dialog_->installEventFilter(this);
+}
+
+QtFileDialog::~QtFileDialog() {
+    delete dialog_.data();
+}
+
+std::optional<FileChoice> QtFileDialog::exec(const FileDialog& memory) {
+    if (!dialog_)
+        return std::nullopt;
+    const QStringList filters = dialog_->nameFilters();
+    if (memory.filterIndex >= 1 && memory.filterIndex <= filters.size())
+        dialog_->selectNameFilter(filters.at(memory.filterIndex - 1));
+    if (!memory.fileName.isEmpty()) {
+        dialog_->selectFile(memory.fileName);
+    } else if (auto* name = dialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        name->clear(); // a cancelled showing leaves nothing behind for the next one
+    }
+    if (dialog_->exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog_->selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    const qsizetype filter = filters.indexOf(dialog_->selectedNameFilter());
+    return FileChoice{files.constFirst(), filter < 0 ? memory.filterIndex : int(filter) + 1};
+}
+
+bool QtFileDialog::eventFilter(QObject* watched, QEvent* event) {
+    // The show event comes after the layout and before the window reaches the screen. A native
+    // dialog leaves this widget off the screen and places itself. The event type is checked
+    // first: while the dialog is being destroyed it is no longer a QFileDialog.
+    if (event->type() == QEvent::Show && watched == dialog_ &&
+        !dialog_->testAttribute(Qt::WA_DontShowOnScreen)) {
+        const QScreen* screen = owner_ && owner_->screen() ? owner_->screen() : dialog_->screen();
+        if (screen)
+            dialog_->move(fileDialogPosition(screen->geometry(), dialog_->frameGeometry().size()));
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace quill

@@ -1,0 +1,284 @@
+#include "window/TForm1.h"
+
+#include "core/Failure.h"
+#include "dialogs/Dialogs.h"
+#include "fields/FieldCombo.h"
+#include "storage/SaveLeftovers.h"
+#include "storage/TextBuffer.h"
+#include "window/CommandTable.h"
+#include "window/FailureReport.h"
+#include "window/FormServices.h"
+#include "window/LauncherCommands.h"
+#include "window/ListingCommands.h"
+#include "window/NotesCommands.h"
+#include "window/RegistryCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace quill {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QFont pixelFont(const QString& family, int pixels, bool bold = false) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QPushButton* makeSpeedButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1StringView(name));
+    button->setGeometry(0, 48, 593, 33);
+    // A speed button has no window of its own and never takes the keyboard focus.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+struct FieldLook {
+    const char* name;
+    QRect geometry;
+    QString hint;
+    int itemHeight;
+    QFont font;
+    QColor base, text;
+};
+
+FieldCombo* makeField(QWidget* parent, const FieldLook& look) {
+    auto* field = new FieldCombo(parent);
+    field->setObjectName(QLatin1StringView(look.name));
+    field->setGeometry(look.geometry);
+    field->setToolTip(look.hint);
+    field->setItemHeight(look.itemHeight);
+    field->setFont(look.font);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, look.base);
+    palette.setColor(QPalette::Button, look.base);
+    palette.setColor(QPalette::Text, look.text);
+    palette.setColor(QPalette::ButtonText, look.text);
+    field->setPalette(palette);
+    field->setCursor(Qt::PointingHandCursor);
+    return field;
+}
+
+} // namespace
+
+TForm1::TForm1(FormServices services, QWidget* parent)
+    : QMainWindow(parent), ownServices_(std::make_unique<FormServices>(std::move(services))),
+      ownMemo_(std::make_unique<TextBuffer>()), Memo1(*ownMemo_), services_(*ownServices_),
+      startedAt_(fileClockNow()) {
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Word, Phrase, Slange, Sentence And Meaning Collector & Other... "_s);
+    // A tool window: title and close box only, and the user cannot resize it.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(pixelFont(u"MS Sans Serif"_s, 11));
+
+    client_ = new QWidget(this);
+    client_->setObjectName(u"ClientArea"_s);
+    client_->setAutoFillBackground(true);
+    QPalette background = client_->palette();
+    background.setColor(QPalette::Window, Qt::black);
+    client_->setPalette(background);
+    setCentralWidget(client_);
+
+    buildControls();
+    buildMenus();
+    buildCommands();
+    buildFileDialogs();
+    buildNotes();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    autoSize();
+    ComboBox1->setFocus();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls() {
+    // Creation order matters: SpeedButton2 lies over SpeedButton1 and takes the clicks while
+    // it is visible.
+    SpeedButton1 = makeSpeedButton(client_, "SpeedButton1", u"Data Take..."_s);
+    SpeedButton1->setToolTip(u"Data Take...."_s);
+    SpeedButton2 = makeSpeedButton(client_, "SpeedButton2", u"New Data Take..."_s);
+    SpeedButton2->hide();
+
+    const QPalette system = QApplication::palette();
+    ComboBox1 =
+        makeField(client_, {"ComboBox1", QRect(0, 0, 593, 25), u"Field 1"_s, 17,
+                            pixelFont(u"Comic Sans MS"_s, 12), system.color(QPalette::ToolTipBase),
+                            system.color(QPalette::WindowText)});
+    ComboBox2 = makeField(client_, {"ComboBox2", QRect(0, 24, 593, 23), u"Field 2"_s, 15,
+                                    pixelFont(u"Arial"_s, 12), system.color(QPalette::Highlight),
+                                    Qt::white});
+    setTabOrder(ComboBox1, ComboBox2);
+
+    StatusBar1 = new QStatusBar(client_);
+    StatusBar1->setObjectName(u"StatusBar1"_s);
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setGeometry(0, 80, 593, 30);
+    StatusBar1->setFont(pixelFont(u"Tahoma"_s, 16, true));
+    StatusBar1->setAutoFillBackground(true);
+    QPalette barPalette = StatusBar1->palette();
+    barPalette.setColor(QPalette::Window, QColor(236, 233, 216));
+    barPalette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::ButtonText));
+    StatusBar1->setPalette(barPalette);
+    StatusBar1->hide();
+
+    connect(SpeedButton1, &QPushButton::clicked, this,
+            [this] { runCommand(&TForm1::SpeedButton1Click); });
+    connect(SpeedButton2, &QPushButton::clicked, this,
+            [this] { runCommand(&TForm1::SpeedButton2Click); });
+    connect(ComboBox1, &FieldCombo::fieldChanged, this,
+            [this] { runCommand(&TForm1::ComboBox1Change); });
+    connect(ComboBox2, &FieldCombo::fieldChanged, this,
+            [this] { runCommand(&TForm1::ComboBox2Change); });
+
+    controls_ = {SpeedButton1, SpeedButton2, ComboBox1, ComboBox2, StatusBar1};
+    for (QWidget* control : controls_)
+        control->installEventFilter(this);
+}
+
+void TForm1::buildCommands() {
+    listings_ =
+        std::make_unique<ListingCommands>(*services_.dialogs, *ComboBox1, services_.folders);
+    launcher_ =
+        std::make_unique<LauncherCommands>(services_.starter, *ComboBox1, services_.programs);
+    launcher_->loadEditorObject();
+    registry_ = std::make_unique<RegistryCommands>(
+        *ComboBox1, *ComboBox2, services_.registryStorePath, services_.registryLockWaitMs);
+}
+
+void TForm1::buildMenus() {
+    // Menus are built from the command table: each row's name is the action's object name.
+    std::vector<QMenu*> open; // open[d] is the menu that rows of depth d + 1 go into
+    const auto table = commandTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const CommandRow& row = table[i];
+        const QString caption = QString::fromUtf16(row.caption);
+        const QString name = QLatin1StringView(row.name);
+        const bool isMenu = i + 1 < table.size() && table[i + 1].depth > row.depth;
+        open.resize(std::size_t(row.depth));
+        if (isMenu) {
+            QMenu* menu =
+                row.depth == 0 ? menuBar()->addMenu(caption) : open.back()->addMenu(caption);
+            menu->setObjectName(name);
+            menu->menuAction()->setObjectName(name);
+            menu->setEnabled(row.enabledAtStart);
+            open.push_back(menu);
+            continue;
+        }
+        QAction* action = open.back()->addAction(caption);
+        action->setObjectName(name);
+        action->setEnabled(row.enabledAtStart);
+        if (const Handler handler = row.handler)
+            connect(action, &QAction::triggered, this, [this, handler] { runCommand(handler); });
+    }
+}
+
+void TForm1::runCommand(Handler handler) {
+    try {
+        (this->*handler)();
+    } catch (const Failure& failure) {
+        reportFailure(failure.message());
+    } catch (const std::bad_alloc&) {
+        reportFailure(u"Out of memory"_s);
+    } catch (const std::exception& error) {
+        reportFailure(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        // Nothing may cross the event loop: it would end the program.
+        reportFailure(u"Unexpected failure"_s);
+    }
+}
+
+void TForm1::reportFailure(const QString& message) {
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    services_.dialogs->reportFailure(failureReportText(message),
+                                     applicationTitle(QCoreApplication::applicationFilePath()));
+}
+
+bool TForm1::event(QEvent* event) {
+    const bool result = QMainWindow::event(event);
+    if (event->type() == QEvent::Show && !centred_) {
+        centred_ = true;
+        centreOnScreen();
+        // Some desktops never activate a new window (no window manager, focus stealing
+        // prevention): the fields are loaded right after the first showing all the same.
+        QTimer::singleShot(0, this, [this] { activateOnce(); });
+    }
+    if (event->type() == QEvent::WindowActivate)
+        activateOnce();
+    return result;
+}
+
+void TForm1::activateOnce() {
+    // The load runs once: prompts, file dialogs, message boxes and switching programs activate
+    // the window again, but must not reload fields that hold unsaved entries.
+    if (activated_)
+        return;
+    activated_ = true;
+    runCommand(&TForm1::FormActivate);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+    case QEvent::Move:
+    case QEvent::Resize:
+        autoSize();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::autoSize() {
+    // The client area is the bounding box of the visible controls.
+    QRect box;
+    for (QWidget* control : controls_) {
+        if (!control->isHidden())
+            box |= control->geometry();
+    }
+    client_->setFixedSize(box.right() + 1, box.bottom() + 1);
+}
+
+void TForm1::centreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void TForm1::Exit2Click() {
+    close();
+}
+
+void TForm1::On1Click() {
+    StatusBar1->show();
+}
+
+void TForm1::Off1Click() {
+    StatusBar1->hide();
+}
+
+} // namespace quill
