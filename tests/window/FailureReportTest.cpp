@@ -47,8 +47,7 @@ TEST_F(FailureReportInForm, commandFailure_isReportedOnceWithDotAndProgramTitle)
     trigger("SaveFields1");
     ASSERT_EQ(dialogs.failures.size(), 1u);
     const auto& report = dialogs.failures.front();
-    EXPECT_TRUE(
-        report.text.startsWith(u"Cannot open file \""_s + path(u"Mean.log"_s) + u"\". "_s))
+    EXPECT_TRUE(report.text.startsWith(u"Cannot open file \""_s + path(u"Mean.log"_s) + u"\". "_s))
         << report.text.toStdString();
     EXPECT_TRUE(report.text.endsWith(u'.'));
     EXPECT_EQ(report.title, applicationTitle(QCoreApplication::applicationFilePath()));
