@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Quillbook needs on Debian 12 (sudo when not root).
+# syncthing is for scripts/test-sync.sh only; the program does not use it.
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
@@ -13,6 +14,7 @@ packages=(
     abiword
     fonts-comic-neue fonts-liberation2
     python3 libkeduvocdocument-dev qtbase5-dev
+    syncthing
 )
 missing=()
 for p in "${packages[@]}"; do

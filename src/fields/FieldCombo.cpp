@@ -147,10 +147,10 @@ void FieldCombo::setEditBytes(QByteArrayView text) {
     edit_->setText(displayText(text));
 }
 
-void FieldCombo::replaceAllEntries(EntryList entries) {
+void FieldCombo::replaceAllEntries(EntryList entries, qsizetype selected) {
     const EditState state = editState();
     model_->replaceAll(std::move(entries));
-    selectKeeping(-1, state);
+    selectKeeping(selected, state);
 }
 
 void FieldCombo::setFootprintLimit(qsizetype bytes) {

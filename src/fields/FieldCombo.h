@@ -34,7 +34,8 @@ public:
     void replaceTextSelection(const QString& text);
     QByteArray editBytes() const;
     void setEditBytes(QByteArrayView text);
-    void replaceAllEntries(EntryList entries);
+    // Keeps the edit text; `selected` becomes the selected entry (-1: none).
+    void replaceAllEntries(EntryList entries, qsizetype selected = -1);
     // Limits the memory the entries may take (bytes plus offsets).
     void setFootprintLimit(qsizetype bytes);
     // Height of every row of the drop-down list; 0 takes it from the font.

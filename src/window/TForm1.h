@@ -1,6 +1,8 @@
 #pragma once
 
 #include "dialogs/FileDialog.h"
+#include "storage/ListFile.h"
+#include "storage/ListPairSync.h"
 
 #include <QMainWindow>
 
@@ -171,6 +173,7 @@ private:
     void autoSize();
     void centreOnScreen();
     void saveFields();
+    void showMergedLists(MergedPair& merged);
     void setEntryCounter();
 
     FormServices& services_;
@@ -180,6 +183,9 @@ private:
     bool centred_ = false;
     // When the window was made, on the file clock: older save leftovers are removed at start-up.
     qint64 startedAt_;
+    // "Phrase.log" and "Mean.log" as this window last read or wrote them, shared with other
+    // writers.
+    ListPairSync listPair_{QString::fromUtf16(PhraseFileName), QString::fromUtf16(MeanFileName)};
 
     std::unique_ptr<ListingCommands> listings_;
     std::unique_ptr<LauncherCommands> launcher_;

@@ -1,8 +1,11 @@
+#include "core/Failure.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
 #include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/TForm1.h"
+
+#include <QGuiApplication>
 
 #include <optional>
 #include <utility>
@@ -17,6 +20,24 @@ QString fixedFile(const char16_t* name) {
     return QString::fromUtf16(name);
 }
 
+// The busy cursor while another writer holds the folder's lock.
+class BusyWhileLocked {
+public:
+    explicit BusyWhileLocked(bool locked) : shown_(locked) {
+        if (shown_)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyWhileLocked() {
+        if (shown_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyWhileLocked(const BusyWhileLocked&) = delete;
+    BusyWhileLocked& operator=(const BusyWhileLocked&) = delete;
+
+private:
+    bool shown_;
+};
+
 } // namespace
 
 void TForm1::FormActivate() {
@@ -24,22 +45,40 @@ void TForm1::FormActivate() {
     removeSaveLeftovers(QString(), startedAt_);
     // A missing list file is no error at start-up (a new folder): the later steps are skipped.
     // One that exists and cannot be read is reported, before a save could replace it.
-    std::optional<EntryList> phrases = readListFileIfPresent(fixedFile(PhraseFileName));
-    if (!phrases)
+    // Conflict copies a sync engine left are merged in (and saved) first.
+    ListPairSync::Loaded lists;
+    {
+        const BusyWhileLocked busy(listPair_.folderBusy());
+        lists = listPair_.load();
+    }
+    if (!lists.first)
         return;
-    ComboBox1->replaceAllEntries(std::move(*phrases));
-    std::optional<EntryList> meanings = readListFileIfPresent(fixedFile(MeanFileName));
-    if (!meanings)
+    ComboBox1->replaceAllEntries(std::move(*lists.first));
+    if (!lists.secondFailure.isEmpty())
+        throw Failure(lists.secondFailure);
+    if (!lists.second)
         return;
-    ComboBox2->replaceAllEntries(std::move(*meanings));
+    ComboBox2->replaceAllEntries(std::move(*lists.second));
     ComboBox1->select(0);
     ComboBox2->select(0);
 }
 
 void TForm1::saveFields() {
-    // Both files or neither: a failure before the renames leaves the old pair in place.
-    writeListFilePair(fixedFile(PhraseFileName), ComboBox1->entries(), fixedFile(MeanFileName),
-                      ComboBox2->entries());
+    // Both files or neither: a failure before the renames leaves the old pair in place. What
+    // other writers saved since this window read the files is merged in, never written over.
+    std::optional<MergedPair> merged;
+    {
+        const BusyWhileLocked busy(listPair_.folderBusy());
+        merged = listPair_.save({ComboBox1->entries(), ComboBox2->entries()},
+                                {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()});
+    }
+    if (merged)
+        showMergedLists(*merged);
+}
+
+void TForm1::showMergedLists(MergedPair& merged) {
+    ComboBox1->replaceAllEntries(std::move(merged.lists.first), merged.followed.first);
+    ComboBox2->replaceAllEntries(std::move(merged.lists.second), merged.followed.second);
 }
 
 void TForm1::SaveFields1Click() {

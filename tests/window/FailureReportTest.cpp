@@ -42,13 +42,12 @@ class FailureReportInForm : public FormFixture {};
 
 TEST_F(FailureReportInForm, commandFailure_isReportedOnceWithDotAndProgramTitle) {
     makeForm();
-    // Mean.log as a folder cannot be created as a file: the save command fails.
+    // Mean.log as a folder cannot be read before the save: the save command fails.
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"Mean.log"_s));
     trigger("SaveFields1");
     ASSERT_EQ(dialogs.failures.size(), 1u);
     const auto& report = dialogs.failures.front();
-    EXPECT_TRUE(
-        report.text.startsWith(u"Cannot create file \""_s + path(u"Mean.log"_s) + u"\". "_s))
+    EXPECT_TRUE(report.text.startsWith(u"Cannot open file \""_s + path(u"Mean.log"_s) + u"\". "_s))
         << report.text.toStdString();
     EXPECT_TRUE(report.text.endsWith(u'.'));
     EXPECT_EQ(report.title, applicationTitle(QCoreApplication::applicationFilePath()));

@@ -1,0 +1,125 @@
+// Saving the list pair when other writers may share it. For each size: today's plain pair save
+// (the reference), a save when nothing changed outside, and a save after another program
+// appended one pair to both files (read, merge, write). Memory: what holding the lists and the
+// remembered pair hashes costs above an empty start, and the peak of a merging save, against
+// the size of the two files.
+//
+//   build/dev/bench/bench_shared_save [entries ...] [--folder DIR]   (default 1000000 10000000)
+
+#include "storage/ListFile.h"
+#include "storage/ListPairSync.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Repeats = 5;
+
+qint64 statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0)
+            return std::stoll(line.substr(std::string(field).size()));
+    }
+    return 0;
+}
+
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+quill::EntryList makeList(const char* kind, qsizetype count) {
+    quill::EntryList list;
+    char entry[32];
+    for (qsizetype i = 0; i < count; ++i) {
+        const int size = std::snprintf(entry, sizeof entry, "%s%09lld", kind, (long long)i);
+        list.append(QByteArrayView(entry, size));
+    }
+    return list;
+}
+
+void appendOutside(const QString& name, const QByteArray& line) {
+    QFile file(name);
+    file.open(QIODevice::Append);
+    file.write(line);
+}
+
+// Median of the runs, in milliseconds.
+template <typename Step> double median(Step step) {
+    std::vector<double> times;
+    for (int i = 0; i < Repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        step(i);
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void run(qsizetype count) {
+    const QString phrase = QString::fromUtf16(quill::PhraseFileName);
+    const QString mean = QString::fromUtf16(quill::MeanFileName);
+    quill::writeListFilePair(phrase, makeList("phrase ", count), mean, makeList("meaning ", count));
+    const double files = double(QFileInfo(phrase).size() + QFileInfo(mean).size());
+
+    const qint64 emptyKiB = statusKiB("VmRSS:");
+    quill::ListPairSync sync(phrase, mean);
+    quill::ListPairSync::Loaded loaded = sync.load();
+    quill::ListPair lists{std::move(*loaded.first), std::move(*loaded.second)};
+    const double heldRatio = double(statusKiB("VmRSS:") - emptyKiB) * 1024 / files;
+
+    const double plain =
+        median([&](int) { quill::writeListFilePair(phrase, lists.first, mean, lists.second); });
+    const double unchanged = median([&](int) { sync.save(lists.view(), {}); });
+    resetPeak();
+    const double appended = median([&](int i) {
+        const QByteArray name = "outside " + QByteArray::number(i);
+        appendOutside(phrase, name + "\r\n");
+        appendOutside(mean, "m" + name + "\r\n");
+        std::optional<quill::MergedPair> merged = sync.save(lists.view(), {});
+        lists = std::move(merged->lists);
+    });
+    const double peakRatio = double(statusKiB("VmHWM:") - emptyKiB) * 1024 / files;
+    std::printf("%lld entries per list, files %.0f MB\n", (long long)count, files / 1e6);
+    std::printf("  plain pair save (today)        %8.1f ms\n", plain);
+    std::printf("  save, nothing changed outside  %8.1f ms  (%.3fx)\n", unchanged,
+                unchanged / plain);
+    std::printf("  save after an outside append   %8.1f ms  (%.3fx)\n", appended, appended / plain);
+    std::printf("  memory above empty start: lists and hashes %.2fx the files, merge peak %.2fx\n",
+                heldRatio, peakRatio);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<qsizetype> counts;
+    QString folder;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--folder" && i + 1 < argc)
+            folder = QString::fromLocal8Bit(argv[++i]);
+        else
+            counts.push_back(std::atoll(argv[i]));
+    }
+    if (counts.empty())
+        counts = {1'000'000, 10'000'000};
+    QTemporaryDir temporary(folder.isEmpty() ? QDir::tempPath() + u"/bench_shared_save-XXXXXX"_s
+                                             : folder + u"/bench_shared_save-XXXXXX"_s);
+    QDir::setCurrent(temporary.path());
+    for (qsizetype count : counts)
+        run(count);
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "storage/ConflictCopies.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <optional>
+#include <sys/stat.h>
+
+namespace quill {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The mark of a conflict copy of `name` (what the engine put between stem and extension), or a
+// null string when `candidate` is none.
+QString conflictMark(const QString& name, const QString& candidate) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString stem = dot < 0 ? name : name.left(dot);
+    const QString extension = dot < 0 ? QString() : name.mid(dot);
+    if (!candidate.startsWith(stem) || !candidate.endsWith(extension) ||
+        candidate.size() <= name.size())
+        return {};
+    const QString mark = candidate.mid(stem.size(), candidate.size() - name.size());
+    static const QRegularExpression engines(
+        uR"(^(\.sync-conflict-\d{8}-\d{6}-[0-9A-Z]{7}| \(conflicted copy \d{4}-\d{2}-\d{2} \d{6}\))$)"_s);
+    return engines.match(mark).hasMatch() ? mark : QString();
+}
+
+struct Candidate {
+    QString name;
+    QString mark; // empty for the file in place
+    std::optional<qint64> time;
+    bool used = false;
+};
+
+std::optional<qint64> modificationTime(const QString& name) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(name).constData(), &status) != 0)
+        return std::nullopt;
+    return qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+}
+
+// Pairs unused candidates of both sides for which `same` holds.
+template <typename Same>
+void pairUp(std::vector<Candidate>& firsts, std::vector<Candidate>& seconds,
+            std::vector<PairVersion>& versions, Same same) {
+    for (Candidate& first : firsts) {
+        for (Candidate& second : seconds) {
+            if (first.used || second.used || !same(first, second))
+                continue;
+            first.used = second.used = true;
+            versions.push_back({first.name, second.name});
+        }
+    }
+}
+
+} // namespace
+
+ConflictCopies::ConflictCopies(const QString& firstName, const QString& secondName) {
+    std::vector<Candidate> firsts{{firstName, QString(), modificationTime(firstName)}};
+    std::vector<Candidate> seconds{{secondName, QString(), modificationTime(secondName)}};
+    const QStringList files = QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& file : files) {
+        if (const QString mark = conflictMark(firstName, file); !mark.isNull())
+            firsts.push_back({file, mark, modificationTime(file)});
+        else if (const QString other = conflictMark(secondName, file); !other.isNull())
+            seconds.push_back({file, other, modificationTime(file)});
+        else
+            continue;
+        names.append(file);
+    }
+    const bool stamped = firsts[0].time && firsts[0].time == seconds[0].time;
+    // Written together: the files in place are one version, whatever the copies' times.
+    firsts[0].used = seconds[0].used = stamped;
+    pairUp(firsts, seconds, versions,
+           [](const Candidate& a, const Candidate& b) { return a.time && a.time == b.time; });
+    pairUp(firsts, seconds, versions, [](const Candidate& a, const Candidate& b) {
+        return !a.mark.isEmpty() && a.mark == b.mark;
+    });
+    currentPaired_ = stamped || (!firsts[0].used && !seconds[0].used);
+    // One file in place without its partner: the engine has not brought in the other yet.
+    const bool halfPaired = firsts[0].used != seconds[0].used;
+    currentUnsettled_ =
+        halfPaired || (!stamped && currentPaired_ && firsts[0].time && seconds[0].time);
+    if (halfPaired) // no partner came: it stands against the other file in place
+        versions.push_back({firstName, secondName});
+    for (const Candidate& first : firsts) {
+        if (!first.used && !first.mark.isEmpty())
+            versions.push_back({first.name, secondName});
+    }
+    for (const Candidate& second : seconds) {
+        if (!second.used && !second.mark.isEmpty())
+            versions.push_back({firstName, second.name});
+    }
+}
+
+} // namespace quill

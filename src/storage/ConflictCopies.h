@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace quill {
+
+// The versions of a pair of files in the current folder: the files themselves and the conflict
+// copies sync engines leave of them (Syncthing's "Name.sync-conflict-YYYYMMDD-HHMMSS-DEVICE.ext",
+// Nextcloud's "Name (conflicted copy YYYY-MM-DD HHMMSS).ext"). A sync engine brings in each file
+// on its own, so the two files in place may come from different writers. Every save gives both
+// files one modification time, so files with the same time form a version; then copies with the
+// same engine mark; a file left over stands against the other file in place.
+struct PairVersion {
+    QString first;
+    QString second;
+};
+
+class ConflictCopies {
+public:
+    ConflictCopies(const QString& firstName, const QString& secondName);
+
+    bool empty() const { return names.isEmpty(); }
+    // The files in place form one version (no other file claims either).
+    bool currentPaired() const { return currentPaired_; }
+    // The files in place were not written together and no copy explains it, or only one of
+    // them has a partner: probably a sync engine is bringing in the other one.
+    bool currentUnsettled() const { return currentUnsettled_; }
+
+    std::vector<PairVersion> versions; // without the files in place as a pair
+    QStringList names;                 // the copies
+
+private:
+    bool currentPaired_ = false;
+    bool currentUnsettled_ = false;
+};
+
+} // namespace quill

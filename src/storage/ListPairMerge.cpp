@@ -1,0 +1,257 @@
+#include "storage/ListPairMerge.h"
+
+#include "storage/SequenceDiff.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <optional>
+#include <span>
+
+namespace quill {
+
+namespace {
+
+constexpr std::uint64_t MissingFirst = 0x6d697373696e6731ull;
+constexpr std::uint64_t MissingSecond = 0x6d697373696e6732ull;
+
+std::uint64_t mix(std::uint64_t value) {
+    value ^= value >> 30;
+    value *= 0xbf58476d1ce4e5b9ull;
+    value ^= value >> 27;
+    value *= 0x94d049bb133111ebull;
+    return value ^ (value >> 31);
+}
+
+using Hashes = std::span<const std::uint64_t>;
+
+// One side of a merge: its lists and the hashes of a stretch of its pairs.
+struct Side {
+    const PairView* lists;
+    qsizetype start; // pair index of hashes[0]
+    PairHashes hashes;
+    Hashes range(qsizetype from, qsizetype to) const {
+        return Hashes(hashes).subspan(size_t(from), size_t(to - from));
+    }
+};
+
+Side middleOf(const PairView& lists, qsizetype from, qsizetype to) {
+    Side side{&lists, from, {}};
+    side.hashes.reserve(size_t(to - from));
+    for (qsizetype i = from; i < to; ++i)
+        side.hashes.push_back(pairHash(lists, i));
+    return side;
+}
+
+// Collects the result as runs of pairs taken from one side, then builds the lists.
+class Assembly {
+public:
+    Assembly(const PairView& ours, Followed follow) : ours_(ours), follow_(follow) {}
+
+    // Pairs [from, to) of `lists`; `hashes` points at the hash of pair `from`.
+    void take(const PairView& lists, qsizetype from, qsizetype to, const std::uint64_t* hashes) {
+        if (from < to)
+            runs_.push_back({&lists, from, to, hashes});
+    }
+    void take(const Side& side, qsizetype from, qsizetype to) {
+        take(*side.lists, side.start + from, side.start + to, side.hashes.data() + from);
+    }
+
+    MergedPair finish() {
+        MergedPair result;
+        qsizetype bytes[2] = {0, 0};
+        qsizetype count = 0;
+        for (const Run& run : runs_) {
+            count += run.to - run.from;
+            for (qsizetype i = run.from; i < run.to; ++i) {
+                if (i < run.lists->first.size())
+                    bytes[0] += run.lists->first.at(i).size();
+                if (i < run.lists->second.size())
+                    bytes[1] += run.lists->second.at(i).size();
+            }
+        }
+        result.lists.first.reserve(bytes[0], count);
+        result.lists.second.reserve(bytes[1], count);
+        result.hashes.reserve(size_t(count));
+        for (const Run& run : runs_) {
+            const bool ours = run.lists == &ours_;
+            for (qsizetype i = run.from; i < run.to; ++i) {
+                if (i < run.lists->first.size()) {
+                    if (ours && i == follow_.first)
+                        result.followed.first = result.lists.first.size();
+                    result.lists.first.append(run.lists->first.at(i));
+                }
+                if (i < run.lists->second.size()) {
+                    if (ours && i == follow_.second)
+                        result.followed.second = result.lists.second.size();
+                    result.lists.second.append(run.lists->second.at(i));
+                }
+            }
+            result.hashes.insert(result.hashes.end(), run.hashes, run.hashes + (run.to - run.from));
+        }
+        return result;
+    }
+
+private:
+    struct Run {
+        const PairView* lists;
+        qsizetype from, to;
+        const std::uint64_t* hashes;
+    };
+    const PairView& ours_;
+    Followed follow_;
+    std::vector<Run> runs_;
+};
+
+bool contains(const PairHashes& sorted, std::uint64_t hash) {
+    return std::binary_search(sorted.begin(), sorted.end(), hash);
+}
+
+PairHashes sortedCopy(Hashes hashes) {
+    PairHashes copy(hashes.begin(), hashes.end());
+    std::sort(copy.begin(), copy.end());
+    return copy;
+}
+
+// Ours [oFrom, oTo) and theirs [tFrom, tTo) united: pairs both hold once, ours first between
+// the pairs they share. Past the edit budget: ours, then what only theirs holds.
+void unite(Assembly& out, const Side& ours, qsizetype oFrom, qsizetype oTo, const Side& theirs,
+           qsizetype tFrom, qsizetype tTo) {
+    const Hashes o = ours.range(oFrom, oTo);
+    const Hashes t = theirs.range(tFrom, tTo);
+    const auto match = matchSequences(o, t, editBudget(qsizetype(o.size()), qsizetype(t.size())));
+    if (!match) {
+        out.take(ours, oFrom, oTo);
+        const PairHashes held = sortedCopy(o);
+        for (qsizetype i = tFrom; i < tTo; ++i) {
+            if (!contains(held, theirs.hashes[size_t(i)]))
+                out.take(theirs, i, i + 1);
+        }
+        return;
+    }
+    qsizetype o0 = 0;
+    qsizetype t0 = 0;
+    for (qsizetype i = 0; i <= qsizetype(o.size()); ++i) {
+        const bool end = i == qsizetype(o.size());
+        if (!end && (*match)[size_t(i)] < 0)
+            continue;
+        const qsizetype tMatch = end ? qsizetype(t.size()) : (*match)[size_t(i)];
+        out.take(ours, oFrom + o0, oFrom + i);
+        out.take(theirs, tFrom + t0, tFrom + tMatch);
+        if (!end)
+            out.take(ours, oFrom + i, oFrom + i + 1);
+        o0 = i + 1;
+        t0 = tMatch + 1;
+    }
+}
+
+bool sameStretch(Hashes a, Hashes b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// Past the edit budget: ours without what theirs deleted, then what only theirs added.
+void mergeBySets(Assembly& out, Hashes base, const Side& ours, const Side& theirs) {
+    const PairHashes inBase = sortedCopy(base);
+    const PairHashes inOurs = sortedCopy(ours.hashes);
+    const PairHashes inTheirs = sortedCopy(theirs.hashes);
+    for (qsizetype i = 0; i < qsizetype(ours.hashes.size()); ++i) {
+        const std::uint64_t hash = ours.hashes[size_t(i)];
+        if (!contains(inBase, hash) || contains(inTheirs, hash))
+            out.take(ours, i, i + 1);
+    }
+    for (qsizetype i = 0; i < qsizetype(theirs.hashes.size()); ++i) {
+        const std::uint64_t hash = theirs.hashes[size_t(i)];
+        if (!contains(inBase, hash) && !contains(inOurs, hash))
+            out.take(theirs, i, i + 1);
+    }
+}
+
+// The stretches between pairs that neither side touched, resolved one by one.
+void mergeMiddle(Assembly& out, Hashes base, const Side& ours, const Side& theirs) {
+    const auto toOurs = matchSequences(
+        base, ours.hashes, editBudget(qsizetype(base.size()), qsizetype(ours.hashes.size())));
+    const auto toTheirs =
+        toOurs ? matchSequences(base, theirs.hashes,
+                                editBudget(qsizetype(base.size()), qsizetype(theirs.hashes.size())))
+               : std::nullopt;
+    if (!toOurs || !toTheirs)
+        return mergeBySets(out, base, ours, theirs);
+    qsizetype b0 = 0, o0 = 0, t0 = 0;
+    const qsizetype baseSize = qsizetype(base.size());
+    for (qsizetype i = 0; i <= baseSize; ++i) {
+        const bool end = i == baseSize;
+        if (!end && ((*toOurs)[size_t(i)] < 0 || (*toTheirs)[size_t(i)] < 0))
+            continue;
+        const qsizetype o1 = end ? qsizetype(ours.hashes.size()) : (*toOurs)[size_t(i)];
+        const qsizetype t1 = end ? qsizetype(theirs.hashes.size()) : (*toTheirs)[size_t(i)];
+        const Hashes b = base.subspan(size_t(b0), size_t(i - b0));
+        if (sameStretch(b, ours.range(o0, o1)))
+            out.take(theirs, t0, t1);
+        else if (sameStretch(b, theirs.range(t0, t1)) ||
+                 sameStretch(ours.range(o0, o1), theirs.range(t0, t1)))
+            out.take(ours, o0, o1);
+        else
+            unite(out, ours, o0, o1, theirs, t0, t1);
+        if (!end)
+            out.take(ours, o1, o1 + 1); // the pair both kept
+        b0 = i + 1;
+        o0 = o1 + 1;
+        t0 = t1 + 1;
+    }
+}
+
+} // namespace
+
+std::uint64_t pairHash(const PairView& lists, qsizetype index) {
+    const std::uint64_t first = index < lists.first.size()
+                                    ? std::uint64_t(qHash(lists.first.at(index), size_t(1)))
+                                    : MissingFirst;
+    const std::uint64_t second = index < lists.second.size()
+                                     ? std::uint64_t(qHash(lists.second.at(index), size_t(2)))
+                                     : MissingSecond;
+    return mix(first) ^ second;
+}
+
+PairHashes pairHashes(const PairView& lists) {
+    PairHashes hashes(size_t(lists.size()));
+    for (qsizetype i = 0; i < lists.size(); ++i)
+        hashes[size_t(i)] = pairHash(lists, i);
+    return hashes;
+}
+
+MergedPair mergeListPairs(const PairHashes& base, const PairView& ours, const PairView& theirs,
+                          Followed follow) {
+    const qsizetype nb = qsizetype(base.size());
+    const qsizetype no = ours.size();
+    const qsizetype nt = theirs.size();
+    // The common head and tail: pairs neither side touched.
+    const qsizetype shortest = std::min({nb, no, nt});
+    qsizetype head = 0;
+    while (head < shortest && pairHash(ours, head) == base[size_t(head)] &&
+           pairHash(theirs, head) == base[size_t(head)])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shortest - head && pairHash(ours, no - 1 - tail) == base[size_t(nb - 1 - tail)] &&
+           pairHash(theirs, nt - 1 - tail) == base[size_t(nb - 1 - tail)])
+        ++tail;
+    Assembly out(ours, follow);
+    out.take(ours, 0, head, base.data());
+    const Side ourMiddle = middleOf(ours, head, no - tail);
+    const Side theirMiddle = middleOf(theirs, head, nt - tail);
+    mergeMiddle(out, Hashes(base).subspan(size_t(head), size_t(nb - tail - head)), ourMiddle,
+                theirMiddle);
+    out.take(ours, no - tail, no, base.data() + (nb - tail));
+    return out.finish();
+}
+
+MergedPair uniteListPairs(const PairView& ours, const PairView& theirs, Followed follow) {
+    const qsizetype no = ours.size();
+    const qsizetype nt = theirs.size();
+    const Side ourSide = middleOf(ours, 0, no);
+    const Side theirSide = middleOf(theirs, 0, nt);
+    Assembly out(ours, follow);
+    unite(out, ourSide, 0, no, theirSide, 0, nt);
+    return out.finish();
+}
+
+} // namespace quill

@@ -1,0 +1,183 @@
+#include "storage/ListPairSync.h"
+
+#include "core/Failure.h"
+#include "storage/ConflictCopies.h"
+#include "storage/FolderLock.h"
+#include "storage/ListFile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
+#include <time.h>
+#include <utility>
+
+namespace quill {
+
+namespace {
+
+// Another writer may replace a file while it is read; a few attempts get a steady pair.
+constexpr int ReadAttempts = 5;
+constexpr int SettleAttempts = 5;
+
+} // namespace
+
+ListPairSync::ListPairSync(QString firstName, QString secondName)
+    : names_{std::move(firstName), std::move(secondName)} {}
+
+ListPairSync::Identity ListPairSync::identify(const QString& name) const {
+    struct stat status {};
+    if (::stat(QFile::encodeName(name).constData(), &status) != 0)
+        return {true, false};
+    return {true,
+            true,
+            quint64(status.st_dev),
+            quint64(status.st_ino),
+            qint64(status.st_size),
+            qint64(status.st_mtim.tv_sec),
+            qint64(status.st_mtim.tv_nsec)};
+}
+
+ListPairSync::Files ListPairSync::readFiles() const {
+    Files files;
+    for (int attempt = 0; attempt < ReadAttempts; ++attempt) {
+        files.first = identify(names_[0]);
+        files.second = identify(names_[1]);
+        std::optional<EntryList> first = readListFileIfPresent(names_[0]);
+        std::optional<EntryList> second = readListFileIfPresent(names_[1]);
+        files.lists.first = first ? std::move(*first) : EntryList();
+        files.lists.second = second ? std::move(*second) : EntryList();
+        if (identify(names_[0]) == files.first && identify(names_[1]) == files.second)
+            break;
+    }
+    return files;
+}
+
+bool ListPairSync::sameFolder() const {
+    return !folder_.isEmpty() && folder_ == QDir::currentPath();
+}
+
+bool ListPairSync::folderBusy() const {
+    return !FolderLock::isFree(QString());
+}
+
+MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies) {
+    // Where a copy came from is unknown, so nothing it lacks counts as deleted.
+    for (const PairVersion& version : copies.versions) {
+        std::optional<EntryList> first = readListFileIfPresent(version.first);
+        std::optional<EntryList> second = readListFileIfPresent(version.second);
+        const ListPair copy{first ? std::move(*first) : EntryList(),
+                            second ? std::move(*second) : EntryList()};
+        merged = uniteListPairs(merged.lists.view(), copy.view(), merged.followed);
+    }
+    return merged;
+}
+
+ConflictCopies ListPairSync::settledCopies() const {
+    // A sync engine brings in the two files one after the other; a short wait lets it finish.
+    for (int attempt = 0; attempt < SettleAttempts; ++attempt) {
+        ConflictCopies copies(names_[0], names_[1]);
+        if (!copies.currentUnsettled())
+            return copies;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return ConflictCopies(names_[0], names_[1]);
+}
+
+void ListPairSync::writePair(const EntryList& first, const EntryList& second) {
+    writeListFilePair(names_[0], first, names_[1], second);
+    // One modification time for both files marks them as written together (see ConflictCopies).
+    timespec times[2] = {{0, UTIME_OMIT}, {}};
+    ::clock_gettime(CLOCK_REALTIME, &times[1]);
+    for (const QString& name : names_)
+        ::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0);
+}
+
+void ListPairSync::write(const MergedPair& merged, const ConflictCopies& copies) {
+    writePair(merged.lists.first, merged.lists.second);
+    remember(merged.hashes);
+    // Everything the copies held is in the lists now.
+    for (const QString& name : copies.names)
+        QFile::remove(name);
+}
+
+void ListPairSync::remember(PairHashes base) {
+    folder_ = QDir::currentPath();
+    known_[0] = identify(names_[0]);
+    known_[1] = identify(names_[1]);
+    base_ = std::move(base);
+}
+
+ListPairSync::Loaded ListPairSync::load() {
+    const FolderLock lock{QString()};
+    const ConflictCopies copies = settledCopies();
+    Files files;
+    try {
+        files = readFiles();
+    } catch (const Failure& failure) {
+        // The first list is shown even when the second cannot be read; it throws when it is
+        // the one that failed. Nothing is remembered, so a save reads both again.
+        Loaded loaded;
+        loaded.first = readListFileIfPresent(names_[0]);
+        loaded.secondFailure = failure.message();
+        folder_.clear();
+        return loaded;
+    }
+    if (!copies.empty()) {
+        MergedPair merged = copies.currentPaired()
+                                ? uniteListPairs(files.lists.view(), ListPair().view())
+                                : MergedPair{};
+        merged = foldCopies(std::move(merged), copies);
+        write(merged, copies);
+        return {std::move(merged.lists.first), std::move(merged.lists.second), QString()};
+    }
+    Loaded loaded;
+    folder_ = QDir::currentPath();
+    known_[0] = files.first;
+    known_[1] = files.second;
+    if (!files.first.exists) {
+        // The window shows nothing; a second file it did not show counts as changed later.
+        base_.clear();
+        if (files.second.exists)
+            known_[1] = Identity{};
+        return loaded;
+    }
+    base_ = pairHashes(files.lists.view());
+    loaded.first = std::move(files.lists.first);
+    if (files.second.exists)
+        loaded.second = std::move(files.lists.second);
+    return loaded;
+}
+
+std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow) {
+    const FolderLock lock{QString()};
+    const ConflictCopies copies = settledCopies();
+    const bool unchanged =
+        sameFolder() && identify(names_[0]) == known_[0] && identify(names_[1]) == known_[1];
+    if (unchanged && copies.empty()) {
+        // The common case: written as it is; the new base is hashed meanwhile on another core.
+        auto hashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
+        writePair(lists.first, lists.second);
+        remember(hashing.get());
+        return std::nullopt;
+    }
+    const Files current = readFiles();
+    MergedPair merged;
+    if (unchanged || !copies.currentPaired())
+        // The files in place, when they are no pair, come in with the copies.
+        merged = uniteListPairs(lists, ListPair().view(), follow);
+    else if (!sameFolder() || !known_[0].known || !known_[1].known)
+        // Lists from another folder, or files never read: keep everything of both.
+        merged = uniteListPairs(lists, current.lists.view(), follow);
+    else
+        merged = mergeListPairs(base_, lists, current.lists.view(), follow);
+    merged = foldCopies(std::move(merged), copies);
+    write(merged, copies);
+    return merged;
+}
+
+} // namespace quill

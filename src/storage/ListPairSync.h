@@ -1,0 +1,73 @@
+#pragma once
+
+#include "storage/ConflictCopies.h"
+#include "storage/ListPairMerge.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace quill {
+
+// The fixed pair of list files as one window shares it with other writers: other windows, other
+// programs, and file-sync engines that bring in versions from other machines. It remembers what
+// the window last read or wrote (each file's identity and one hash per pair), so a save merges
+// whatever changed on disk since then instead of writing over it. Reading, merging and writing
+// run under the folder's lock. Conflict copies a sync engine left of the two files are merged in
+// and then removed.
+class ListPairSync {
+public:
+    // The two files, named without a folder: they are in the current folder.
+    ListPairSync(QString firstName, QString secondName);
+
+    struct Loaded {
+        std::optional<EntryList> first; // nothing when the file does not exist
+        std::optional<EntryList> second;
+        // The second file could not be read: the failure's text (the first is handed out).
+        QString secondFailure;
+    };
+    // Start-up: reads the pair and folds in conflict copies (then saves the pair and removes
+    // them). Without the first file the second is not handed out (the window shows nothing).
+    // Throws what reading the first file throws for a file that exists and cannot be read, the
+    // lock failure, and what writing throws.
+    Loaded load();
+
+    // Saves the lists. Unless the files are as last read or written (and no conflict copy waits),
+    // the files are read and merged with the lists first; the merged lists are returned, with
+    // the entries `follow` names followed. Nothing when the lists were written as they are.
+    // Throws, leaving the files untouched, when a changed file cannot be read, when the lock
+    // stays taken, or when writing fails.
+    std::optional<MergedPair> save(const PairView& lists, Followed follow);
+
+    // Whether a save would wait for another writer right now.
+    bool folderBusy() const;
+
+private:
+    struct Identity {
+        bool known = false;
+        bool exists = false;
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, seconds = 0, nanoseconds = 0;
+        friend bool operator==(const Identity&, const Identity&) = default;
+    };
+    struct Files {
+        Identity first, second;
+        ListPair lists;
+    };
+
+    Identity identify(const QString& name) const;
+    Files readFiles() const;
+    MergedPair foldCopies(MergedPair merged, const ConflictCopies& copies);
+    ConflictCopies settledCopies() const;
+    void writePair(const EntryList& first, const EntryList& second);
+    void write(const MergedPair& merged, const ConflictCopies& copies);
+    void remember(PairHashes base);
+    bool sameFolder() const;
+
+    QString names_[2];
+    QString folder_;    // where the remembered files were, empty before the first read
+    Identity known_[2]; // the files as last read or written
+    PairHashes base_;   // the pairs as last read or written
+};
+
+} // namespace quill

@@ -1,0 +1,162 @@
+#include "storage/ListPairMerge.h"
+#include "storage/SequenceDiff.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+
+namespace quill {
+namespace {
+
+// A writer's lists; every pair is "<name>" / "m:<name>", so alignment is visible in the bytes.
+ListPair pairsOf(const std::vector<std::string>& names) {
+    ListPair lists;
+    for (const std::string& name : names) {
+        EXPECT_TRUE(lists.first.append(QByteArrayView(name.data(), qsizetype(name.size()))));
+        std::string meaning("m:");
+        meaning.append(name);
+        EXPECT_TRUE(lists.second.append(QByteArrayView(meaning.data(), qsizetype(meaning.size()))));
+    }
+    return lists;
+}
+
+std::vector<std::string> namesOf(const ListPair& lists) {
+    std::vector<std::string> names;
+    EXPECT_EQ(lists.first.size(), lists.second.size());
+    for (qsizetype i = 0; i < std::min(lists.first.size(), lists.second.size()); ++i) {
+        const QByteArrayView first = lists.first.at(i);
+        names.emplace_back(first.data(), size_t(first.size()));
+        EXPECT_EQ(lists.second.at(i).toByteArray(), "m:" + first.toByteArray()) << i;
+    }
+    return names;
+}
+
+// One writer's history: adds at the end, inserts, deletes, clears and replace-all.
+std::vector<std::string> edit(std::vector<std::string> names, const std::string& writer,
+                              std::mt19937& random) {
+    const int steps = int(random() % 12);
+    for (int step = 0; step < steps; ++step) {
+        std::string fresh(writer);
+        fresh.append(std::to_string(step));
+        switch (random() % 20) {
+        case 0:
+            names.clear();
+            break;
+        case 1:
+            names.assign(1 + random() % 3, fresh);
+            for (size_t i = 0; i < names.size(); ++i)
+                names[i].append(".").append(std::to_string(i));
+            break;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+            if (!names.empty())
+                names.erase(names.begin() + long(random() % names.size()));
+            break;
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+            names.insert(names.begin() + long(random() % (names.size() + 1)), fresh);
+            break;
+        default:
+            names.push_back(fresh);
+        }
+    }
+    return names;
+}
+
+TEST(ListPairMergeTest, randomHistoriesOfTwoWriters_keepEveryPairEitherSideHolds) {
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::string> base;
+        const size_t baseSize = round % 300 == 0 ? 3000 : random() % 15;
+        for (size_t i = 0; i < baseSize; ++i)
+            base.push_back(std::string("b").append(std::to_string(i)));
+        const std::vector<std::string> ours = edit(base, "o", random);
+        const std::vector<std::string> theirs = edit(base, "t", random);
+        const MergedPair merged = mergeListPairs(pairHashes(pairsOf(base).view()),
+                                                 pairsOf(ours).view(), pairsOf(theirs).view());
+        EXPECT_EQ(merged.hashes, pairHashes(merged.lists.view()));
+        std::map<std::string, int> count;
+        for (const std::string& name : namesOf(merged.lists))
+            ++count[name];
+        const auto holds = [](const std::vector<std::string>& side, const std::string& name) {
+            return std::find(side.begin(), side.end(), name) != side.end();
+        };
+        for (const auto& side : {ours, theirs}) {
+            for (const std::string& name : side) {
+                // A base pair the other side deleted may go; everything else stays, once.
+                const bool deletedByOther =
+                    holds(base, name) && !(holds(ours, name) && holds(theirs, name));
+                if (!deletedByOther) {
+                    EXPECT_EQ(count[name], 1) << round << " " << name;
+                }
+            }
+        }
+        for (const auto& [name, times] : count) {
+            EXPECT_EQ(times, 1) << round << " " << name;
+            EXPECT_TRUE(holds(ours, name) || holds(theirs, name)) << round << " " << name;
+        }
+        // Merging a side with itself, or against an unchanged base, gives that side.
+        const ListPair oursPair = pairsOf(ours);
+        EXPECT_EQ(namesOf(mergeListPairs(pairHashes(pairsOf(base).view()), oursPair.view(),
+                                         oursPair.view())
+                              .lists),
+                  ours);
+        EXPECT_EQ(namesOf(mergeListPairs(pairHashes(pairsOf(base).view()), oursPair.view(),
+                                         pairsOf(base).view())
+                              .lists),
+                  ours);
+        EXPECT_EQ(namesOf(uniteListPairs(oursPair.view(), oursPair.view()).lists), ours);
+    }
+}
+
+TEST(ListPairMergeTest, sameStretchChangedOnBothSides_keepsBothOursFirst) {
+    const std::vector<std::string> base{"a", "b", "c"};
+    const MergedPair merged =
+        mergeListPairs(pairHashes(pairsOf(base).view()), pairsOf({"a", "b", "c", "ours"}).view(),
+                       pairsOf({"a", "b", "c", "theirs"}).view());
+    EXPECT_EQ(namesOf(merged.lists), (std::vector<std::string>{"a", "b", "c", "ours", "theirs"}));
+}
+
+TEST(ListPairMergeTest, unitingVersionsOfUnknownDescent_dropsNothing) {
+    const MergedPair merged = uniteListPairs(pairsOf({"a", "x", "c", "d"}).view(),
+                                             pairsOf({"a", "c", "y", "d", "z"}).view());
+    EXPECT_EQ(namesOf(merged.lists), (std::vector<std::string>{"a", "x", "c", "y", "d", "z"}));
+}
+
+TEST(ListPairMergeTest, followedEntry_movesWithItsPairOrIsGone) {
+    const std::vector<std::string> base{"a", "b", "c"};
+    const MergedPair merged = mergeListPairs(pairHashes(pairsOf(base).view()), pairsOf(base).view(),
+                                             pairsOf({"new", "a", "c"}).view(), Followed{2, 1});
+    EXPECT_EQ(merged.followed.first, 2);   // "c"
+    EXPECT_EQ(merged.followed.second, -1); // "b" was deleted by theirs
+}
+
+TEST(ListPairMergeTest, pairsWithMissingHalf_keepTheirBytes) {
+    ListPair theirs = pairsOf({"a", "b"});
+    ASSERT_TRUE(theirs.first.append("lone"));
+    const MergedPair merged = mergeListPairs(pairHashes(pairsOf({"a"}).view()),
+                                             pairsOf({"a", "c"}).view(), theirs.view());
+    EXPECT_EQ(merged.lists.first.size(), 4);
+    EXPECT_EQ(merged.lists.second.size(), 3);
+    EXPECT_EQ(merged.lists.first.at(3).toByteArray(), "lone");
+}
+
+TEST(SequenceDiffTest, editsPastTheBudget_giveNothing) {
+    const std::vector<std::uint64_t> a{1, 2, 3, 4, 5, 6};
+    const std::vector<std::uint64_t> b{7, 8, 9, 10, 11, 12};
+    EXPECT_FALSE(matchSequences(a, b, 4));
+    const auto match = matchSequences(a, std::vector<std::uint64_t>{2, 9, 4, 6}, 8);
+    ASSERT_TRUE(match);
+    EXPECT_EQ(*match, (std::vector<qsizetype>{-1, 0, -1, 2, -1, 3}));
+}
+
+} // namespace
+} // namespace quill

@@ -1,0 +1,124 @@
+#include "window/FormFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+#include <sys/stat.h>
+
+namespace quill::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// Windows and other writers on one folder's "Phrase.log" and "Mean.log".
+class SharedLists : public FormFixture {
+protected:
+    void takePair(TForm1& window, const QString& phrase, const QString& meaning) {
+        dialogs.answerOk(phrase);
+        dialogs.answerOk(meaning);
+        window.SpeedButton1->click();
+    }
+    // The pairs of the files as "phrase/meaning"; a pair with a missing half fails the test.
+    QStringList filePairs() const {
+        const QList<QByteArray> first = file(u"Phrase.log"_s).split('\n');
+        const QList<QByteArray> second = file(u"Mean.log"_s).split('\n');
+        EXPECT_EQ(first.size(), second.size());
+        QStringList pairs;
+        for (qsizetype i = 0; i + 1 < std::min(first.size(), second.size()); ++i)
+            pairs.append(QString::fromUtf8(first[i].chopped(1) + '/' + second[i].chopped(1)));
+        return pairs;
+    }
+    void writePairs(const QString& prefix, const QByteArray& first, const QByteArray& second) {
+        writeBytes(path(prefix.arg(u"Phrase"_s)), first);
+        writeBytes(path(prefix.arg(u"Mean"_s)), second);
+    }
+};
+
+TEST_F(SharedLists, twoWindowsTakingPairsAlternately_keepEveryPairAligned) {
+    makeForm().FormActivate();
+    TForm1 other(services);
+    other.FormActivate();
+    QStringList expected;
+    for (int i = 0; i < 100; ++i) {
+        for (TForm1* window : {form.get(), &other}) {
+            const QString name = u"%1-%2"_s.arg(window == &other ? u"B"_s : u"A"_s).arg(i);
+            takePair(*window, name, u"m"_s + name);
+            expected.append(name + u"/m"_s + name);
+        }
+    }
+    // Each window's own pair goes first where both added at the end.
+    QStringList pairs = filePairs();
+    pairs.sort();
+    expected.sort();
+    EXPECT_EQ(pairs, expected);
+    EXPECT_EQ(texts(*other.ComboBox1).size(), 200);
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(SharedLists, outsideChangeBetweenReadAndSave_isMergedWithTheTakenPair) {
+    const struct {
+        const char* change;
+        QByteArray phrases, meanings;
+        QStringList expected;
+        qsizetype selected; // where "c" is afterwards
+    } cases[] = {
+        {"append",
+         "a\r\nb\r\nc\r\nd\r\n",
+         "A\r\nB\r\nC\r\nD\r\n",
+         {u"a/A"_s, u"b/B"_s, u"c/C"_s, u"n/N"_s, u"d/D"_s},
+         2},
+        {"delete", "a\r\nc\r\n", "A\r\nC\r\n", {u"a/A"_s, u"c/C"_s, u"n/N"_s}, 1},
+        {"rewrite", "x\r\n", "X\r\n", {u"a/A"_s, u"b/B"_s, u"c/C"_s, u"n/N"_s, u"x/X"_s}, 2},
+    };
+    for (const auto& row : cases) {
+        writePairs(u"%1.log"_s, "a\r\nb\r\nc\r\n", "A\r\nB\r\nC\r\n");
+        makeForm().FormActivate();
+        form->ComboBox1->select(2);
+        form->ComboBox2->select(2);
+        writePairs(u"%1.log"_s, row.phrases, row.meanings);
+        takePair(*form, u"n"_s, u"N"_s);
+        EXPECT_EQ(filePairs(), row.expected) << row.change;
+        EXPECT_EQ(texts(*form->ComboBox1).size(), row.expected.size()) << row.change;
+        EXPECT_EQ(form->ComboBox1->selectedIndex(), row.selected) << row.change;
+        EXPECT_EQ(form->ComboBox2->editBytes(), "C") << row.change;
+    }
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(SharedLists, changedFileThatCannotBeRead_isReportedAndNothingIsSaved) {
+    writePairs(u"%1.log"_s, "a\r\n", "A\r\n");
+    makeForm().FormActivate();
+    ASSERT_TRUE(QFile::remove(path(u"Mean.log"_s)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"Mean.log"_s)).constData(), 0644), 0);
+    dialogs.answerOk(u"n"_s);
+    dialogs.answerOk(u"N"_s);
+    form->SpeedButton1->click();
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].text,
+              u"Cannot open file \""_s + path(u"Mean.log"_s) + u"\". Not a regular file."_s);
+    EXPECT_EQ(file(u"Phrase.log"_s), "a\r\n");
+}
+
+TEST_F(SharedLists, conflictCopies_areFoldedInAtStartUpAndSaveThenRemoved) {
+    writePairs(u"%1.log"_s, "a\r\n", "A\r\n");
+    writePairs(u"%1.sync-conflict-20261209-101500-ABCDEFG.log"_s, "a\r\ns\r\n", "A\r\nS\r\n");
+    writeBytes(path(u"Phrase (conflicted copy 2026-12-09 101500).log"_s), "a2\r\n");
+    writeBytes(path(u"Phrase.sync-conflict-notes.log"_s), "kept\r\n");
+    writeBytes(path(u"Mean.log.bak"_s), "kept\r\n");
+    makeForm().FormActivate();
+    EXPECT_EQ(texts(*form->ComboBox1), (QStringList{u"a"_s, u"s"_s, u"a2"_s}));
+    EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"s/S"_s, u"a2/A"_s}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{u"Mean.log"_s, u"Mean.log.bak"_s, u"Phrase.log"_s,
+                           u"Phrase.sync-conflict-notes.log"_s}));
+
+    writePairs(u"%1 (conflicted copy 2026-12-10 081500).log"_s, "t\r\n", "T\r\n");
+    takePair(*form, u"n"_s, u"N"_s);
+    EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"s/S"_s, u"a2/A"_s, u"n/N"_s, u"t/T"_s}));
+    EXPECT_FALSE(QFile::exists(path(u"Phrase (conflicted copy 2026-12-10 081500).log"_s)));
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+} // namespace
+} // namespace quill::test
