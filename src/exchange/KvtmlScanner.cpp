@@ -209,7 +209,8 @@ QByteArrayView KvtmlScanner::readName() {
     while (at_ < text_.size() && isNameChar(text_[at_]))
         ++at_;
     const QByteArrayView name = text_.sliced(start, at_ - start);
-    if (name.size() >= 3 && name.first(3).compare("xml", Qt::CaseInsensitive) == 0)
+    if ((name[0] | 0x20) == 'x' && name.size() >= 3 &&
+        name.first(3).compare("xml", Qt::CaseInsensitive) == 0)
         throw Outside{}; // reserved
     return name;
 }
