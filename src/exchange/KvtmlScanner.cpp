@@ -1,5 +1,7 @@
 #include "exchange/KvtmlScanner.h"
 
+#include <array>
+
 namespace quill {
 namespace {
 
@@ -7,8 +9,28 @@ bool isNameStart(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
+constexpr bool isNameByte(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c >= '0' && c <= '9') ||
+           c == '-' || c == '.';
+}
+
+// ASCII text a character stands for itself in: printable or tab, not markup.
+constexpr bool isPlainByte(unsigned char c) {
+    return (c >= 0x20 && c < 0x80 && c != '<' && c != '&' && c != '>') || c == '\t';
+}
+
+template <bool (*test)(unsigned char)> constexpr std::array<bool, 256> byteTable() {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = test((unsigned char)c);
+    return table;
+}
+
+constexpr std::array<bool, 256> nameBytes = byteTable<isNameByte>();
+constexpr std::array<bool, 256> plainBytes = byteTable<isPlainByte>();
+
 bool isNameChar(char c) {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return nameBytes[static_cast<unsigned char>(c)];
 }
 
 // Length of the UTF-8 sequence at p when it is a character XML 1.0 allows (no surrogate,
@@ -169,7 +191,9 @@ QByteArrayView KvtmlScanner::readCharacters(QByteArray* scratch) {
     bool copied = false;
     for (; at_ < text_.size() && p[at_] != '<';) {
         const unsigned char b = p[at_];
-        if (b >= 0x80) {
+        if (plainBytes[b]) {
+            ++at_;
+        } else if (b >= 0x80) {
             const int length = xmlCharLength(p + at_, text_.size() - at_);
             if (length == 0)
                 throw Outside{};
@@ -190,10 +214,8 @@ QByteArrayView KvtmlScanner::readCharacters(QByteArray* scratch) {
             if (scratch)
                 throw Outside{};
             ++at_;
-        } else if ((b < 0x20 && b != '\t') || b == '>') {
-            throw Outside{};
         } else {
-            ++at_;
+            throw Outside{};
         }
     }
     if (!copied || !scratch)
