@@ -26,7 +26,7 @@ QString kvtmlOutcome(const QByteArray& document) {
 }
 
 void compareKvtmlReaders(QByteArrayView body) {
-    const QByteArray own = QByteArray(quill::kvtmlProlog) + body;
+    const QByteArray own = QByteArray(quill::kvtmlProlog).append(body);
     const QByteArray general = QByteArray(own).replace("kvtml2.dtd\" ", "kvtml2.dtX\" ");
     if (kvtmlOutcome(own) != kvtmlOutcome(general))
         std::abort();
