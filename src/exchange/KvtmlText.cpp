@@ -2,6 +2,7 @@
 
 #include "core/ByteText.h"
 #include "core/Failure.h"
+#include "exchange/KvtmlScanner.h"
 #include "exchange/TextPosition.h"
 
 #include <QStringList>
@@ -142,9 +143,8 @@ struct KvtmlReader {
 QByteArray writeKvtml(const PairLists& pairs, const ExportOptions& options) {
     QByteArray out;
     out.reserve(pairs.words.byteSize() + pairs.meanings.byteSize() + pairs.size() * 160 + 512);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" \"http://edu.kde.org/kvtml/kvtml2.dtd\">\n"
-           "<kvtml version=\"2.0\">\n <information>\n  <generator>quillbook</generator>\n"
+    out += kvtmlProlog;
+    out += "<kvtml version=\"2.0\">\n <information>\n  <generator>quillbook</generator>\n"
            "  <title>";
     appendEscaped(out, options.title.toUtf8());
     out += "</title>\n </information>\n <identifiers>\n";
@@ -176,6 +176,9 @@ QByteArray writeKvtml(const PairLists& pairs, const ExportOptions& options) {
 }
 
 PairLists readKvtml(QByteArrayView text) {
+    // Our own files, quickly; anything else through the general reader.
+    if (std::optional<PairLists> pairs = KvtmlScanner::scan(text))
+        return std::move(*pairs);
     KvtmlReader reader;
     reader.xml.addData(QByteArray::fromRawData(text.data(), text.size()));
     reader.readDocument();

@@ -187,5 +187,54 @@ TEST(FlashcardFormat, kvtmlIdentifiers_chooseTheTranslations) {
               (Pairs{{" word ", "meaning"}, {"", ""}}));
 }
 
+// The pairs as "word|meaning;" each, or the failure.
+QString kvtmlOutcome(const QByteArray& document) {
+    try {
+        QString pairs;
+        for (const auto& [word, meaning] :
+             pairsOf(readFlashcards(FlashcardFormat::Kvtml, document)))
+            pairs += QString::fromUtf8(word + '|' + meaning + ';');
+        return pairs;
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+}
+
+TEST(FlashcardFormat, kvtmlOwnFiles_readAsTheXmlReaderReadsThem) {
+    const QByteArray written = writeFlashcards(FlashcardFormat::Kvtml, listsOf(trickyPairs), {});
+    const QByteArray prolog = written.first(written.indexOf("<kvtml"));
+    const QByteArray entry = "<kvtml version=\"2.0\"><entries>\n<entry><translation id=\"0\">";
+    const struct {
+        QByteArray body;
+        QString outcome;
+    } rows[] = {
+        {entry + "<text>a &lt;b&gt; &amp;&quot;&apos;</text></translation></entry></entries>"
+                 "</kvtml>\n",
+         u"a <b> &\"'|;"_s},
+        {entry + "<text>a&#38;b</text><!-- c --></translation></entry></entries></kvtml>",
+         u"a&b|;"_s},
+        {entry + "<text><![CDATA[<x>]]></text></translation></entry></entries></kvtml>",
+         u"<x>|;"_s},
+        {entry + "<text/></translation><translation id='1'><text>m</text></translation>\r\n"
+                 "</entry></entries></kvtml>",
+         u"|m;"_s},
+        {entry + "<text>a</text></translation></entry></entries></kvtml>trailing", u"a|;"_s},
+        {entry + "<text>a\nb</text>", u"line 5, column 9: a text holds a line break"_s},
+        {entry + "<text>a</txt>", u"line 4, column 41: Opening and ending tag mismatch"_s},
+        {entry + "<text>\xFF</text></translation></entry></entries></kvtml>",
+         u"line 1, column 39: Encountered incorrectly encoded content"_s},
+    };
+    for (const auto& row : rows) {
+        const QByteArray document = prolog + row.body;
+        // Another public identifier, of the same length, leaves reading to the XML reader.
+        const QByteArray general = QByteArray(document).replace("kvtml2.dtd\" ", "kvtml2.dtX\" ");
+        EXPECT_NE(general, document);
+        const QString outcome = kvtmlOutcome(document);
+        EXPECT_TRUE(outcome.startsWith(row.outcome)) << outcome.toStdString();
+        EXPECT_EQ(outcome, kvtmlOutcome(general)) << row.body.toStdString();
+    }
+    EXPECT_EQ(pairsOf(readFlashcards(FlashcardFormat::Kvtml, written)), trickyPairs);
+}
+
 } // namespace
 } // namespace quill
