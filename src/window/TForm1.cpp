@@ -3,6 +3,8 @@
 #include "core/Failure.h"
 #include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
+#include "storage/ListFile.h"
+#include "storage/ListPairSync.h"
 #include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/CommandTable.h"
@@ -93,7 +95,9 @@ void setColours(QWidget* control, const ColourPair& colours, QPalette::ColorRole
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QMainWindow(parent), ownServices_(std::make_unique<FormServices>(std::move(services))),
       ownMemo_(std::make_unique<TextBuffer>()), Memo1(*ownMemo_), services_(*ownServices_),
-      startedAt_(fileClockNow()) {
+      startedAt_(fileClockNow()),
+      listPair_(std::make_unique<ListPairSync>(QString::fromUtf16(PhraseFileName),
+                                               QString::fromUtf16(MeanFileName))) {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Word, Phrase, Slange, Sentence And Meaning Collector & Other... "_s);
     // A tool window: title and close box only, and the user cannot resize it.

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "dialogs/FileDialog.h"
-#include "storage/ListFile.h"
-#include "storage/ListPairSync.h"
 
 #include <QMainWindow>
 
@@ -20,7 +18,9 @@ namespace quill {
 class FieldCombo;
 class GeneratorCommands;
 class LauncherCommands;
+class ListPairSync;
 class ListingCommands;
+struct MergedPair;
 class NotesCommands;
 class RegistryCommands;
 class TextBuffer;
@@ -185,7 +185,7 @@ private:
     qint64 startedAt_;
     // "Phrase.log" and "Mean.log" as this window last read or wrote them, shared with other
     // writers.
-    ListPairSync listPair_{QString::fromUtf16(PhraseFileName), QString::fromUtf16(MeanFileName)};
+    std::unique_ptr<ListPairSync> listPair_;
 
     std::unique_ptr<ListingCommands> listings_;
     std::unique_ptr<LauncherCommands> launcher_;

@@ -1,6 +1,7 @@
 #include "core/Failure.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
+#include "storage/ListPairSync.h"
 #include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/TForm1.h"
@@ -48,8 +49,8 @@ void TForm1::FormActivate() {
     // Conflict copies a sync engine left are merged in (and saved) first.
     ListPairSync::Loaded lists;
     {
-        const BusyWhileLocked busy(listPair_.folderBusy());
-        lists = listPair_.load();
+        const BusyWhileLocked busy(listPair_->folderBusy());
+        lists = listPair_->load();
     }
     if (!lists.first)
         return;
@@ -68,9 +69,9 @@ void TForm1::saveFields() {
     // other writers saved since this window read the files is merged in, never written over.
     std::optional<MergedPair> merged;
     {
-        const BusyWhileLocked busy(listPair_.folderBusy());
-        merged = listPair_.save({ComboBox1->entries(), ComboBox2->entries()},
-                                {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()});
+        const BusyWhileLocked busy(listPair_->folderBusy());
+        merged = listPair_->save({ComboBox1->entries(), ComboBox2->entries()},
+                                 {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()});
     }
     if (merged)
         showMergedLists(*merged);
