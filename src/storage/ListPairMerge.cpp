@@ -120,13 +120,17 @@ void unite(Assembly& out, const Side& ours, qsizetype oFrom, qsizetype oTo, cons
     const Hashes o = ours.range(oFrom, oTo);
     const Hashes t = theirs.range(tFrom, tTo);
     const auto match = matchSequences(o, t, editBudget(qsizetype(o.size()), qsizetype(t.size())));
-    if (!match) {
-        out.take(ours, oFrom, oTo);
-        const PairHashes held = sortedCopy(o);
-        for (qsizetype i = tFrom; i < tTo; ++i) {
+    // Pairs ours holds elsewhere (the two sides ordered them differently) are taken once.
+    const PairHashes held = sortedCopy(o);
+    const auto takeTheirs = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
             if (!contains(held, theirs.hashes[size_t(i)]))
                 out.take(theirs, i, i + 1);
         }
+    };
+    if (!match) {
+        out.take(ours, oFrom, oTo);
+        takeTheirs(tFrom, tTo);
         return;
     }
     qsizetype o0 = 0;
@@ -137,7 +141,7 @@ void unite(Assembly& out, const Side& ours, qsizetype oFrom, qsizetype oTo, cons
             continue;
         const qsizetype tMatch = end ? qsizetype(t.size()) : (*match)[size_t(i)];
         out.take(ours, oFrom + o0, oFrom + i);
-        out.take(theirs, tFrom + t0, tFrom + tMatch);
+        takeTheirs(tFrom + t0, tFrom + tMatch);
         if (!end)
             out.take(ours, oFrom + i, oFrom + i + 1);
         o0 = i + 1;
@@ -242,6 +246,26 @@ MergedPair mergeListPairs(const PairHashes& base, const PairView& ours, const Pa
                 theirMiddle);
     out.take(ours, no - tail, no, base.data() + (nb - tail));
     return out.finish();
+}
+
+PairHashes addedPairs(const PairHashes& before, const PairHashes& after) {
+    const size_t shortest = std::min(before.size(), after.size());
+    size_t head = 0;
+    while (head < shortest && before[head] == after[head])
+        ++head;
+    size_t tail = 0;
+    while (tail < shortest - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    const PairHashes held = sortedCopy(Hashes(before).subspan(head, before.size() - tail - head));
+    PairHashes added;
+    for (size_t i = head; i < after.size() - tail; ++i) {
+        if (!contains(held, after[i]))
+            added.push_back(after[i]);
+    }
+    std::sort(added.begin(), added.end());
+    added.erase(std::unique(added.begin(), added.end()), added.end());
+    return added;
 }
 
 MergedPair uniteListPairs(const PairView& ours, const PairView& theirs, Followed follow) {

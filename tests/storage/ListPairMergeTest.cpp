@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -129,6 +130,15 @@ TEST(ListPairMergeTest, unitingVersionsOfUnknownDescent_dropsNothing) {
     const MergedPair merged = uniteListPairs(pairsOf({"a", "x", "c", "d"}).view(),
                                              pairsOf({"a", "c", "y", "d", "z"}).view());
     EXPECT_EQ(namesOf(merged.lists), (std::vector<std::string>{"a", "x", "c", "y", "d", "z"}));
+}
+
+TEST(ListPairMergeTest, unitingVersionsInAnotherOrder_keepsEveryPairOnce) {
+    // A sync engine's conflict copy holds the same pairs as ours in another order.
+    const MergedPair merged =
+        uniteListPairs(pairsOf({"a", "b", "c", "d"}).view(), pairsOf({"c", "a", "e", "b"}).view());
+    std::vector<std::string> names = namesOf(merged.lists);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
 }
 
 TEST(ListPairMergeTest, followedEntry_movesWithItsPairOrIsGone) {
