@@ -53,8 +53,29 @@ public:
         if (from < to)
             runs_.push_back({&lists, from, to, hashes});
     }
+    // Pairs of the middles: a pair both sides added, each at its own place, is taken as often
+    // as the side holding it most often holds it.
     void take(const Side& side, qsizetype from, qsizetype to) {
-        take(*side.lists, side.start + from, side.start + to, side.hashes.data() + from);
+        qsizetype start = from;
+        for (qsizetype i = from; i < to; ++i) {
+            const std::uint64_t hash = side.hashes[size_t(i)];
+            if (!limited_ || taken_[hash]++ < limits_.value(hash))
+                continue;
+            take(*side.lists, side.start + start, side.start + i, side.hashes.data() + start);
+            start = i + 1;
+        }
+        take(*side.lists, side.start + start, side.start + to, side.hashes.data() + start);
+    }
+    void limit(const Side& ours, const Side& theirs) {
+        QHash<std::uint64_t, int> counts[2];
+        for (const std::uint64_t hash : ours.hashes)
+            ++counts[0][hash];
+        for (const std::uint64_t hash : theirs.hashes)
+            ++counts[1][hash];
+        limited_ = true;
+        limits_ = counts[0];
+        for (auto it = counts[1].cbegin(); it != counts[1].cend(); ++it)
+            limits_[it.key()] = std::max(limits_.value(it.key()), it.value());
     }
 
     MergedPair finish() {
@@ -101,6 +122,9 @@ private:
     const PairView& ours_;
     Followed follow_;
     std::vector<Run> runs_;
+    bool limited_ = false;
+    QHash<std::uint64_t, int> limits_; // how often a pair of the middles may be taken
+    QHash<std::uint64_t, int> taken_;
 };
 
 bool contains(const PairHashes& sorted, std::uint64_t hash) {
@@ -242,6 +266,7 @@ MergedPair mergeListPairs(const PairHashes& base, const PairView& ours, const Pa
     out.take(ours, 0, head, base.data());
     const Side ourMiddle = middleOf(ours, head, no - tail);
     const Side theirMiddle = middleOf(theirs, head, nt - tail);
+    out.limit(ourMiddle, theirMiddle);
     mergeMiddle(out, Hashes(base).subspan(size_t(head), size_t(nb - tail - head)), ourMiddle,
                 theirMiddle);
     out.take(ours, no - tail, no, base.data() + (nb - tail));

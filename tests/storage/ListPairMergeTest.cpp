@@ -141,6 +141,15 @@ TEST(ListPairMergeTest, unitingVersionsInAnotherOrder_keepsEveryPairOnce) {
     EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
 }
 
+TEST(ListPairMergeTest, pairBothSidesAddedAtOtherPlaces_isKeptOnce) {
+    // Both folded in the same conflict copy, each at its own place.
+    const std::vector<std::string> base{"a", "b", "c", "d"};
+    const MergedPair merged = mergeListPairs(pairHashes(pairsOf(base).view()),
+                                             pairsOf({"a", "x", "b", "c", "d", "o"}).view(),
+                                             pairsOf({"a", "b", "c", "x", "d"}).view());
+    EXPECT_EQ(namesOf(merged.lists), (std::vector<std::string>{"a", "x", "b", "c", "d", "o"}));
+}
+
 TEST(ListPairMergeTest, followedEntry_movesWithItsPairOrIsGone) {
     const std::vector<std::string> base{"a", "b", "c"};
     const MergedPair merged = mergeListPairs(pairHashes(pairsOf(base).view()), pairsOf(base).view(),
