@@ -3,6 +3,8 @@
 # rounds of pairs, some at the same moment. Afterwards both folders must hold the same two list
 # files with every pair taken exactly once and aligned, and no conflict copy.
 # Only 127.0.0.1 is used: no discovery, relays, NAT traversal, usage reports or upgrades.
+# Conflict copies are asked for explicitly: a folder element without maxConflicts gets 0 from
+# this Syncthing, which then deletes the version it sets aside.
 # Usage: scripts/test-sync.sh [preset]   (dev by default; built by scripts/test.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,6 +37,8 @@ for side in a b; do
 done
 port[a]=$base
 port[b]=$((base + 1))
+declare -A gui=([a]=$((base + 2)) [b]=$((base + 3)))
+key=$(head -c 18 /dev/urandom | base64 | tr '+/' 'xy')
 for side in a b; do
     cat >"$work/$side/home/config.xml" <<XML
 <configuration version="36">
@@ -42,10 +46,11 @@ for side in a b; do
         <device id="${id[a]}"></device>
         <device id="${id[b]}"></device>
         <minDiskFree unit="%">0</minDiskFree>
+        <maxConflicts>10</maxConflicts>
     </folder>
     <device id="${id[a]}" name="a" compression="metadata"><address>tcp://127.0.0.1:${port[a]}</address></device>
     <device id="${id[b]}" name="b" compression="metadata"><address>tcp://127.0.0.1:${port[b]}</address></device>
-    <gui enabled="false" tls="false"><address>127.0.0.1:0</address></gui>
+    <gui enabled="true" tls="false"><address>127.0.0.1:${gui[$side]}</address><apikey>$key</apikey></gui>
     <options>
         <listenAddress>tcp://127.0.0.1:${port[$side]}</listenAddress>
         <globalAnnounceEnabled>false</globalAnnounceEnabled>
@@ -68,26 +73,63 @@ XML
     pids+=($!)
 done
 
-# Waits until both folders hold the same list files, with no conflict copy and no transfer
-# under way, for three seconds in a row.
+# Asks the engine on `side` (REST API on 127.0.0.1) whether `what` holds: "connected" to the
+# other side, or "idle" with nothing to pull and the other side complete; or starts a "scan".
+engine() {
+    local side=$1 other=$2 what=$3
+    python3 - "${gui[$side]}" "$key" "${id[$other]}" "$what" <<'PY' 2>/dev/null
+import json, sys, urllib.request
+port, key, other, what = sys.argv[1:]
+def get(path):
+    request = urllib.request.Request(f"http://127.0.0.1:{port}/rest/{path}",
+                                     headers={"X-API-Key": key})
+    return json.load(urllib.request.urlopen(request, timeout=5))
+if what == "scan":  # a scan also starts a pull that waits out a failed one's pause
+    request = urllib.request.Request(f"http://127.0.0.1:{port}/rest/db/scan?folder=words",
+                                     headers={"X-API-Key": key}, method="POST")
+    urllib.request.urlopen(request, timeout=5)
+    ok = True
+elif what == "connected":
+    ok = get("system/connections")["connections"].get(other, {}).get("connected", False)
+else:
+    status = get("db/status?folder=words")
+    completion = get(f"db/completion?folder=words&device={other}")
+    ok = (status["state"] == "idle" and status["needTotalItems"] == 0
+          and completion["completion"] == 100
+          and completion["needItems"] == 0)
+sys.exit(0 if ok else 1)
+PY
+}
+
+# Waits until both engines are idle and in sync and both folders hold the same list files with
+# no transfer under way, for three checks in a row.
 settle() {
     local steady=0 last="" now
     for _ in $(seq 1 120); do
         now=$(cd "$work" && ls -A a/words b/words | md5sum; cat a/words/*.log b/words/*.log 2>/dev/null | md5sum)
         if cmp -s "$work/a/words/Phrase.log" "$work/b/words/Phrase.log" &&
             cmp -s "$work/a/words/Mean.log" "$work/b/words/Mean.log" &&
-            [ "$now" = "$last" ]; then
+            engine a b idle && engine b a idle && [ "$now" = "$last" ]; then
             steady=$((steady + 1))
             [ $steady -ge 3 ] && return 0
         else
             steady=0
         fi
         last=$now
+        engine a b scan || true
+        engine b a scan || true
         sleep 1
     done
     return 1
 }
 copies() { ls "$work"/a/words "$work"/b/words | grep -E 'sync-conflict|conflicted copy' || true; }
+
+# The rounds start once the two engines are connected.
+for _ in $(seq 1 60); do
+    engine a b connected && engine b a connected && break
+    sleep 1
+done
+engine a b connected || fail "the engines did not connect"
 
 # Both sides start on the same empty pair of files.
 start=$(( $(date +%s%3N) + 3000 ))

@@ -82,6 +82,7 @@ ConflictCopies::ConflictCopies(const QString& firstName, const QString& secondNa
     currentPaired_ = stamped || (!firsts[0].used && !seconds[0].used);
     // One file in place without its partner: the engine has not brought in the other yet.
     const bool halfPaired = firsts[0].used != seconds[0].used;
+    currentSplit_ = halfPaired;
     currentUnsettled_ =
         halfPaired || (!stamped && currentPaired_ && firsts[0].time && seconds[0].time);
     if (halfPaired) // no partner came: it stands against the other file in place

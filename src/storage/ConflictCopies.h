@@ -28,6 +28,9 @@ public:
     // The files in place were not written together and no copy explains it, or only one of
     // them has a partner: probably a sync engine is bringing in the other one.
     bool currentUnsettled() const { return currentUnsettled_; }
+    // One file in place pairs with a copy and the other has no partner: the engine set one
+    // version aside and is still bringing in the rest of the other.
+    bool currentSplit() const { return currentSplit_; }
 
     std::vector<PairVersion> versions; // without the files in place as a pair
     QStringList names;                 // the copies
@@ -35,6 +38,7 @@ public:
 private:
     bool currentPaired_ = false;
     bool currentUnsettled_ = false;
+    bool currentSplit_ = false;
 };
 
 } // namespace quill

@@ -53,8 +53,29 @@ public:
         if (from < to)
             runs_.push_back({&lists, from, to, hashes});
     }
+    // Pairs of the middles: a pair both sides added, each at its own place, is taken as often
+    // as the side holding it most often holds it.
     void take(const Side& side, qsizetype from, qsizetype to) {
-        take(*side.lists, side.start + from, side.start + to, side.hashes.data() + from);
+        qsizetype start = from;
+        for (qsizetype i = from; i < to; ++i) {
+            const std::uint64_t hash = side.hashes[size_t(i)];
+            if (!limited_ || taken_[hash]++ < limits_.value(hash))
+                continue;
+            take(*side.lists, side.start + start, side.start + i, side.hashes.data() + start);
+            start = i + 1;
+        }
+        take(*side.lists, side.start + start, side.start + to, side.hashes.data() + start);
+    }
+    void limit(const Side& ours, const Side& theirs) {
+        QHash<std::uint64_t, int> counts[2];
+        for (const std::uint64_t hash : ours.hashes)
+            ++counts[0][hash];
+        for (const std::uint64_t hash : theirs.hashes)
+            ++counts[1][hash];
+        limited_ = true;
+        limits_ = counts[0];
+        for (auto it = counts[1].cbegin(); it != counts[1].cend(); ++it)
+            limits_[it.key()] = std::max(limits_.value(it.key()), it.value());
     }
 
     MergedPair finish() {
@@ -101,6 +122,9 @@ private:
     const PairView& ours_;
     Followed follow_;
     std::vector<Run> runs_;
+    bool limited_ = false;
+    QHash<std::uint64_t, int> limits_; // how often a pair of the middles may be taken
+    QHash<std::uint64_t, int> taken_;
 };
 
 bool contains(const PairHashes& sorted, std::uint64_t hash) {
@@ -120,13 +144,17 @@ void unite(Assembly& out, const Side& ours, qsizetype oFrom, qsizetype oTo, cons
     const Hashes o = ours.range(oFrom, oTo);
     const Hashes t = theirs.range(tFrom, tTo);
     const auto match = matchSequences(o, t, editBudget(qsizetype(o.size()), qsizetype(t.size())));
-    if (!match) {
-        out.take(ours, oFrom, oTo);
-        const PairHashes held = sortedCopy(o);
-        for (qsizetype i = tFrom; i < tTo; ++i) {
+    // Pairs ours holds elsewhere (the two sides ordered them differently) are taken once.
+    const PairHashes held = sortedCopy(o);
+    const auto takeTheirs = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
             if (!contains(held, theirs.hashes[size_t(i)]))
                 out.take(theirs, i, i + 1);
         }
+    };
+    if (!match) {
+        out.take(ours, oFrom, oTo);
+        takeTheirs(tFrom, tTo);
         return;
     }
     qsizetype o0 = 0;
@@ -137,7 +165,7 @@ void unite(Assembly& out, const Side& ours, qsizetype oFrom, qsizetype oTo, cons
             continue;
         const qsizetype tMatch = end ? qsizetype(t.size()) : (*match)[size_t(i)];
         out.take(ours, oFrom + o0, oFrom + i);
-        out.take(theirs, tFrom + t0, tFrom + tMatch);
+        takeTheirs(tFrom + t0, tFrom + tMatch);
         if (!end)
             out.take(ours, oFrom + i, oFrom + i + 1);
         o0 = i + 1;
@@ -238,10 +266,31 @@ MergedPair mergeListPairs(const PairHashes& base, const PairView& ours, const Pa
     out.take(ours, 0, head, base.data());
     const Side ourMiddle = middleOf(ours, head, no - tail);
     const Side theirMiddle = middleOf(theirs, head, nt - tail);
+    out.limit(ourMiddle, theirMiddle);
     mergeMiddle(out, Hashes(base).subspan(size_t(head), size_t(nb - tail - head)), ourMiddle,
                 theirMiddle);
     out.take(ours, no - tail, no, base.data() + (nb - tail));
     return out.finish();
+}
+
+PairHashes addedPairs(const PairHashes& before, const PairHashes& after) {
+    const size_t shortest = std::min(before.size(), after.size());
+    size_t head = 0;
+    while (head < shortest && before[head] == after[head])
+        ++head;
+    size_t tail = 0;
+    while (tail < shortest - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    const PairHashes held = sortedCopy(Hashes(before).subspan(head, before.size() - tail - head));
+    PairHashes added;
+    for (size_t i = head; i < after.size() - tail; ++i) {
+        if (!contains(held, after[i]))
+            added.push_back(after[i]);
+    }
+    std::sort(added.begin(), added.end());
+    added.erase(std::unique(added.begin(), added.end()), added.end());
+    return added;
 }
 
 MergedPair uniteListPairs(const PairView& ours, const PairView& theirs, Followed follow) {

@@ -48,6 +48,10 @@ struct MergedPair {
 MergedPair mergeListPairs(const PairHashes& base, const PairView& ours, const PairView& theirs,
                           Followed follow = {});
 
+// The pairs `after` holds and `before` lacks, sorted and without repeats. The common head and
+// tail cost one comparison per pair, so a few changes among millions of pairs cost little.
+PairHashes addedPairs(const PairHashes& before, const PairHashes& after);
+
 // Two-way merge for a version of unknown descent: every pair of either side is kept, pairs both
 // hold once, in the order of both where they agree, ours first where they do not.
 MergedPair uniteListPairs(const PairView& ours, const PairView& theirs, Followed follow = {});

@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <future>
+#include <iterator>
 #include <sys/stat.h>
 #include <thread>
 #include <time.h>
@@ -18,11 +20,13 @@
 
 namespace quill {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Another writer may replace a file while it is read; a few attempts get a steady pair.
 constexpr int ReadAttempts = 5;
-constexpr int SettleAttempts = 5;
+constexpr int SettleAttempts = 10;
 
 } // namespace
 
@@ -114,6 +118,7 @@ void ListPairSync::remember(PairHashes base) {
 
 ListPairSync::Loaded ListPairSync::load() {
     const FolderLock lock{QString()};
+    unconfirmed_.clear(); // what is read is what others may start from
     const ConflictCopies copies = settledCopies();
     Files files;
     try {
@@ -156,28 +161,77 @@ ListPairSync::Loaded ListPairSync::load() {
 std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow) {
     const FolderLock lock{QString()};
     const ConflictCopies copies = settledCopies();
+    if (copies.currentSplit())
+        // Half of a version is no pair to merge with, and writing over it would lose it.
+        throw Failure(u"Cannot save \"%1\" and \"%2\". A sync engine is still bringing them "
+                      u"in; save again in a moment."_s.arg(names_[0], names_[1]));
     const bool unchanged =
         sameFolder() && identify(names_[0]) == known_[0] && identify(names_[1]) == known_[1];
     if (unchanged && copies.empty()) {
         // The common case: written as it is; the new base is hashed meanwhile on another core.
-        auto hashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
+        auto hashing = std::async(std::launch::async, [this, &lists] {
+            PairHashes hashes = pairHashes(lists);
+            PairHashes added = addedPairs(base_, hashes);
+            PairHashes unconfirmed;
+            std::set_union(unconfirmed_.begin(), unconfirmed_.end(), added.begin(), added.end(),
+                           std::back_inserter(unconfirmed));
+            return std::pair(std::move(hashes), std::move(unconfirmed));
+        });
         writePair(lists.first, lists.second);
-        remember(hashing.get());
+        auto [hashes, unconfirmed] = hashing.get();
+        unconfirmed_ = std::move(unconfirmed);
+        remember(std::move(hashes));
         return std::nullopt;
     }
     const Files current = readFiles();
     MergedPair merged;
-    if (unchanged || !copies.currentPaired())
+    PairHashes theirs; // what the other writer's version in place holds
+    const bool apart = unchanged || !copies.currentPaired();
+    if (apart) {
         // The files in place, when they are no pair, come in with the copies.
         merged = uniteListPairs(lists, ListPair().view(), follow);
-    else if (!sameFolder() || !known_[0].known || !known_[1].known)
-        // Lists from another folder, or files never read: keep everything of both.
-        merged = uniteListPairs(lists, current.lists.view(), follow);
-    else
-        merged = mergeListPairs(base_, lists, current.lists.view(), follow);
+    } else {
+        theirs = pairHashes(current.lists.view());
+        if (!sameFolder() || !known_[0].known || !known_[1].known)
+            // Lists from another folder, or files never read: keep everything of both.
+            merged = uniteListPairs(lists, current.lists.view(), follow);
+        else
+            merged = mergeListPairs(baseAgainst(theirs), lists, current.lists.view(), follow);
+    }
     merged = foldCopies(std::move(merged), copies);
+    if (apart) {
+        // Nothing new of another writer was read: what was unconfirmed stays so.
+        PairHashes added = addedPairs(base_, merged.hashes);
+        PairHashes unconfirmed;
+        std::set_union(unconfirmed_.begin(), unconfirmed_.end(), added.begin(), added.end(),
+                       std::back_inserter(unconfirmed));
+        unconfirmed_ = std::move(unconfirmed);
+    } else {
+        unconfirmed_ = addedPairs(theirs, merged.hashes);
+    }
     write(merged, copies);
     return merged;
+}
+
+PairHashes ListPairSync::baseAgainst(const PairHashes& theirs) const {
+    // Pairs we wrote that theirs never held leave the base: theirs lacking them is no deletion,
+    // so the merge keeps them as our additions.
+    if (unconfirmed_.empty())
+        return base_;
+    std::vector<bool> held(unconfirmed_.size());
+    for (const std::uint64_t hash : theirs) {
+        const auto at = std::lower_bound(unconfirmed_.begin(), unconfirmed_.end(), hash);
+        if (at != unconfirmed_.end() && *at == hash)
+            held[size_t(at - unconfirmed_.begin())] = true;
+    }
+    PairHashes base;
+    base.reserve(base_.size());
+    for (const std::uint64_t hash : base_) {
+        const auto at = std::lower_bound(unconfirmed_.begin(), unconfirmed_.end(), hash);
+        if (at == unconfirmed_.end() || *at != hash || held[size_t(at - unconfirmed_.begin())])
+            base.push_back(hash);
+    }
+    return base;
 }
 
 } // namespace quill

@@ -63,11 +63,17 @@ private:
     void write(const MergedPair& merged, const ConflictCopies& copies);
     void remember(PairHashes base);
     bool sameFolder() const;
+    PairHashes baseAgainst(const PairHashes& theirs) const;
 
     QString names_[2];
     QString folder_;    // where the remembered files were, empty before the first read
     Identity known_[2]; // the files as last read or written
     PairHashes base_;   // the pairs as last read or written
+    // Pairs this window wrote that no version of another writer has held yet, sorted. A sync
+    // engine may put in place a version from another machine that never saw them (resolving a
+    // conflict without a copy, or overwriting a save that raced with it); its lacking them is no
+    // deletion.
+    PairHashes unconfirmed_;
 };
 
 } // namespace quill

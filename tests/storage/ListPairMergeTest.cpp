@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -129,6 +130,24 @@ TEST(ListPairMergeTest, unitingVersionsOfUnknownDescent_dropsNothing) {
     const MergedPair merged = uniteListPairs(pairsOf({"a", "x", "c", "d"}).view(),
                                              pairsOf({"a", "c", "y", "d", "z"}).view());
     EXPECT_EQ(namesOf(merged.lists), (std::vector<std::string>{"a", "x", "c", "y", "d", "z"}));
+}
+
+TEST(ListPairMergeTest, unitingVersionsInAnotherOrder_keepsEveryPairOnce) {
+    // A sync engine's conflict copy holds the same pairs as ours in another order.
+    const MergedPair merged =
+        uniteListPairs(pairsOf({"a", "b", "c", "d"}).view(), pairsOf({"c", "a", "e", "b"}).view());
+    std::vector<std::string> names = namesOf(merged.lists);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+}
+
+TEST(ListPairMergeTest, pairBothSidesAddedAtOtherPlaces_isKeptOnce) {
+    // Both folded in the same conflict copy, each at its own place.
+    const std::vector<std::string> base{"a", "b", "c", "d"};
+    const MergedPair merged = mergeListPairs(pairHashes(pairsOf(base).view()),
+                                             pairsOf({"a", "x", "b", "c", "d", "o"}).view(),
+                                             pairsOf({"a", "b", "c", "x", "d"}).view());
+    EXPECT_EQ(namesOf(merged.lists), (std::vector<std::string>{"a", "x", "b", "c", "d", "o"}));
 }
 
 TEST(ListPairMergeTest, followedEntry_movesWithItsPairOrIsGone) {

@@ -1,0 +1,104 @@
+#include "storage/ListPairSync.h"
+#include "storage/ListFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace quill {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Every pair is "<name>" / "m:<name>".
+ListPair pairsOf(const Names& names) {
+    ListPair lists;
+    for (const std::string& name : names) {
+        lists.first.append(QByteArrayView(name.data(), qsizetype(name.size())));
+        lists.second.append(QByteArray("m:") + QByteArray::fromStdString(name));
+    }
+    return lists;
+}
+
+// The pairs in the files, sorted; a misaligned pair fails the test.
+Names pairsOnDisk() {
+    const EntryList first = readListFile(QStringLiteral("Phrase.log"));
+    const EntryList second = readListFile(QStringLiteral("Mean.log"));
+    EXPECT_EQ(first.size(), second.size());
+    Names names;
+    for (qsizetype i = 0; i < std::min(first.size(), second.size()); ++i) {
+        names.push_back(first.at(i).toByteArray().toStdString());
+        EXPECT_EQ(second.at(i).toByteArray(), "m:" + first.at(i).toByteArray());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Another machine's version put in place by a sync engine, both files with one time, no copy.
+void engineDelivers(const Names& names) {
+    const ListPair lists = pairsOf(names);
+    writeListFilePair(QStringLiteral("Phrase.log"), lists.first, QStringLiteral("Mean.log"),
+                      lists.second);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000, 0}};
+    for (const char* name : {"Phrase.log", "Mean.log"})
+        ::utimensat(AT_FDCWD, name, times, 0);
+}
+
+struct Step {
+    Names ours;   // the window's lists at its save
+    Names theirs; // what the engine put in place before that save; empty for nothing
+};
+
+struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    Names expected;
+};
+
+class ListPairSyncTest : public testing::TestWithParam<Case> {};
+
+TEST_P(ListPairSyncTest, engineVersions_dropOnlyPairsTheOtherSideHeld) {
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ListPairSync sync(QStringLiteral("Phrase.log"), QStringLiteral("Mean.log"));
+    sync.load();
+    for (const Step& step : GetParam().steps) {
+        if (!step.theirs.empty())
+            engineDelivers(step.theirs);
+        const ListPair ours = pairsOf(step.ours);
+        sync.save(ours.view(), {});
+    }
+    EXPECT_EQ(pairsOnDisk(), GetParam().expected);
+    QDir::setCurrent(previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListPairSyncTest,
+    testing::Values(
+        // The engine resolved a conflict silently: the other machine never saw a1.
+        Case{"neverSeen",
+             {{{"a1"}, {"b1"}}, {{"a1", "b1", "a2"}, {"b1", "b2"}}},
+             {"a1", "a2", "b1", "b2"}},
+        // a1 reached the other machine, which then deleted it; a3 it never saw.
+        Case{"seenThenDeleted",
+             {{{"a1", "a2"}, {}},
+              {{"a1", "a2", "a3"}, {"a1", "a2", "b1"}},
+              {{"a1", "a2", "a3", "b1", "a4"}, {"a2", "b1"}}},
+             {"a2", "a3", "a4", "b1"}},
+        // A pair the other machine added and later deleted is deleted.
+        Case{"theirsDeletesItsOwn",
+             {{{"a1"}, {"b1", "b2"}}, {{"a1", "b1", "b2", "a2"}, {"a1", "b2"}}},
+             {"a1", "a2", "b2"}}),
+    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace quill
