@@ -17,5 +17,5 @@ for target in build/fuzz/fuzz/fuzz_*; do
         seeds=(tests/data/rtf/*/)
     fi
     echo "fuzzing $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 -artifact_prefix=build/fuzz/ "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
+    "$target" -max_total_time="$seconds" -rss_limit_mb=4096 -max_len=65536 -artifact_prefix=build/fuzz/ "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
 done
