@@ -171,10 +171,7 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
         // The common case: written as it is; the new base is hashed meanwhile on another core.
         auto hashing = std::async(std::launch::async, [this, &lists] {
             PairHashes hashes = pairHashes(lists);
-            PairHashes added = addedPairs(base_, hashes);
-            PairHashes unconfirmed;
-            std::set_union(unconfirmed_.begin(), unconfirmed_.end(), added.begin(), added.end(),
-                           std::back_inserter(unconfirmed));
+            PairHashes unconfirmed = unconfirmedWith(hashes);
             return std::pair(std::move(hashes), std::move(unconfirmed));
         });
         writePair(lists.first, lists.second);
@@ -201,16 +198,21 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
     merged = foldCopies(std::move(merged), copies);
     if (apart) {
         // Nothing new of another writer was read: what was unconfirmed stays so.
-        PairHashes added = addedPairs(base_, merged.hashes);
-        PairHashes unconfirmed;
-        std::set_union(unconfirmed_.begin(), unconfirmed_.end(), added.begin(), added.end(),
-                       std::back_inserter(unconfirmed));
-        unconfirmed_ = std::move(unconfirmed);
+        unconfirmed_ = unconfirmedWith(merged.hashes);
     } else {
         unconfirmed_ = addedPairs(theirs, merged.hashes);
     }
     write(merged, copies);
     return merged;
+}
+
+PairHashes ListPairSync::unconfirmedWith(const PairHashes& written) const {
+    // The pairs no other writer has held yet, and those this write adds to the base.
+    const PairHashes added = addedPairs(base_, written);
+    PairHashes unconfirmed;
+    std::set_union(unconfirmed_.begin(), unconfirmed_.end(), added.begin(), added.end(),
+                   std::back_inserter(unconfirmed));
+    return unconfirmed;
 }
 
 PairHashes ListPairSync::baseAgainst(const PairHashes& theirs) const {

@@ -64,6 +64,8 @@ private:
     void remember(PairHashes base);
     bool sameFolder() const;
     PairHashes baseAgainst(const PairHashes& theirs) const;
+    // The unconfirmed pairs after writing `written`: those before plus the pairs it adds.
+    PairHashes unconfirmedWith(const PairHashes& written) const;
 
     QString names_[2];
     QString folder_;    // where the remembered files were, empty before the first read

@@ -54,12 +54,7 @@ protected:
         EXPECT_EQ(form->ComboBox1->editBytes(), "typed");
         EXPECT_EQ(texts(*form->ComboBox2), QStringList{u"eins"_s});
     }
-    QStringList failureTexts() const {
-        QStringList list;
-        for (const auto& report : dialogs.failures)
-            list.append(report.text);
-        return list;
-    }
+    QStringList failureTexts() const { return dialogs.failureTexts(); }
 
     FixedSeedClock clock;
 };

@@ -48,12 +48,7 @@ protected:
         EXPECT_TRUE(form->ComboBox2->entries().empty());
         EXPECT_TRUE(form->ComboBox2->editBytes().isEmpty());
     }
-    QStringList failureTexts() const {
-        QStringList texts;
-        for (const auto& report : dialogs.failures)
-            texts.append(report.text);
-        return texts;
-    }
+    QStringList failureTexts() const { return dialogs.failureTexts(); }
 
     FolderTree tree;
     QByteArray start;

@@ -98,6 +98,13 @@ public:
     std::vector<Prompt> prompts;
     std::vector<Report> questions;
     std::vector<Report> failures;
+    // The texts of the failure reports shown, in order.
+    QStringList failureTexts() const {
+        QStringList texts;
+        for (const Report& report : failures)
+            texts.append(report.text);
+        return texts;
+    }
     bool okAnswer = true;
     int beeps = 0;
     int cancelProgressAt = 0;
