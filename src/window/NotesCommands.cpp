@@ -1,4 +1,5 @@
 #include "window/NotesCommands.h"
+#include "window/WaitCursor.h"
 
 #include "core/AvailableMemory.h"
 #include "core/Failure.h"
@@ -9,7 +10,6 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QScopeGuard>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -131,12 +131,7 @@ void NotesCommands::openAs() {
     try {
         const std::optional<QString> file = showFileDialog(dialogs_, OpenDialog2);
         const bool longLoad = file && QFileInfo(*file).size() >= LongLoad;
-        if (longLoad)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto idle = qScopeGuard([longLoad] {
-            if (longLoad)
-                QGuiApplication::restoreOverrideCursor();
-        });
+        const WaitCursor busy(longLoad);
         if (file)
             loadFile(*file);
         // Shown with its vertical scroll bar, the pane lays a long document out once; found

@@ -1,11 +1,10 @@
 #include "window/RegistryCommands.h"
+#include "window/WaitCursor.h"
 
 #include "core/ByteText.h"
 #include "fields/FieldCombo.h"
 #include "registry/KeyStore.h"
 #include "registry/RegistryAccessor.h"
-
-#include <QGuiApplication>
 
 #include <utility>
 
@@ -13,32 +12,15 @@ namespace quill {
 
 namespace {
 
-// The busy cursor, from the first wait for another program's lock on the key store to the end
-// of the command.
-class BusyCursor {
-public:
-    BusyCursor() = default;
-    ~BusyCursor() {
-        if (shown_)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-    KeyStore::BusyWait waitShowingMe(int budgetMs) {
-        KeyStore::BusyWait wait;
-        wait.budgetMs = budgetMs;
-        wait.started = [this] {
-            if (!shown_)
-                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            shown_ = true;
-        };
-        return wait;
-    }
-
-private:
-    bool shown_ = false;
-};
+// The key store's wait for another program's lock shows the busy cursor until the command ends.
+KeyStore::BusyWait showingBusy(WaitCursor& cursor, int budgetMs) {
+    KeyStore::BusyWait wait;
+    wait.budgetMs = budgetMs;
+    wait.started = [&cursor] {
+        cursor.show();
+    };
+    return wait;
+}
 
 } // namespace
 
@@ -54,8 +36,8 @@ QString RegistryCommands::storePath() const {
 // were created. Without the store key nothing is written: the names would land outside it. The
 // accessor is released when it goes out of scope, also after a failure.
 void RegistryCommands::write() {
-    BusyCursor cursor;
-    RegistryAccessor registry(storePath(), cursor.waitShowingMe(lockWaitMs_));
+    WaitCursor cursor(false);
+    RegistryAccessor registry(storePath(), showingBusy(cursor, lockWaitMs_));
     registry.requireStoreKey();
     registry.createSubkey(displayText(first_.editBytes()));
     registry.createSubkey(displayText(second_.editBytes()));
@@ -65,8 +47,8 @@ void RegistryCommands::write() {
 
 // Puts back the pair of the last write of this run; nothing is read from the store.
 void RegistryCommands::read() {
-    BusyCursor cursor;
-    RegistryAccessor registry(storePath(), cursor.waitShowingMe(lockWaitMs_));
+    WaitCursor cursor(false);
+    RegistryAccessor registry(storePath(), showingBusy(cursor, lockWaitMs_));
     registry.openStoreKey();
     first_.setEditBytes(lastWrittenFirst_);
     second_.setEditBytes(lastWrittenSecond_);

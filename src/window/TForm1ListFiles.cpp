@@ -5,8 +5,7 @@
 #include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/TForm1.h"
-
-#include <QGuiApplication>
+#include "window/WaitCursor.h"
 
 #include <optional>
 #include <utility>
@@ -21,24 +20,6 @@ QString fixedFile(const char16_t* name) {
     return QString::fromUtf16(name);
 }
 
-// The busy cursor while another writer holds the folder's lock.
-class BusyWhileLocked {
-public:
-    explicit BusyWhileLocked(bool locked) : shown_(locked) {
-        if (shown_)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyWhileLocked() {
-        if (shown_)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyWhileLocked(const BusyWhileLocked&) = delete;
-    BusyWhileLocked& operator=(const BusyWhileLocked&) = delete;
-
-private:
-    bool shown_;
-};
-
 } // namespace
 
 void TForm1::FormActivate() {
@@ -49,7 +30,7 @@ void TForm1::FormActivate() {
     // Conflict copies a sync engine left are merged in (and saved) first.
     ListPairSync::Loaded lists;
     {
-        const BusyWhileLocked busy(listPair_->folderBusy());
+        const WaitCursor busy(listPair_->folderBusy());
         lists = listPair_->load();
     }
     if (!lists.first)
@@ -69,7 +50,7 @@ void TForm1::saveFields() {
     // other writers saved since this window read the files is merged in, never written over.
     std::optional<MergedPair> merged;
     {
-        const BusyWhileLocked busy(listPair_->folderBusy());
+        const WaitCursor busy(listPair_->folderBusy());
         merged = listPair_->save({ComboBox1->entries(), ComboBox2->entries()},
                                  {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()});
     }
