@@ -5,14 +5,19 @@
 # Only 127.0.0.1 is used: no discovery, relays, NAT traversal, usage reports or upgrades.
 # Conflict copies are asked for explicitly: a folder element without maxConflicts gets 0 from
 # this Syncthing, which then deletes the version it sets aside.
-# Usage: scripts/test-sync.sh [preset]   (dev by default; built by scripts/test.sh)
+# Usage: scripts/test-sync.sh [preset]   (dev by default; ctest runs it as sync_engine_two_machines)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-dev}
 rounds=${SYNC_ROUNDS:-12}
 period=${SYNC_PERIOD_MS:-1500}
-cmake --build --preset "$preset" --target quillbook_sync_driver >/dev/null
-driver=$(find "build/$preset" -name quillbook_sync_driver -type f -perm -u+x | head -n 1)
+# ctest names the driver it built; run by hand, the script builds it.
+driver=${QUILLBOOK_SYNC_DRIVER:-}
+if [ -z "$driver" ]; then
+    cmake --build --preset "$preset" --target quillbook_sync_driver >/dev/null
+    driver=$(find "build/$preset" -name quillbook_sync_driver -type f -perm -u+x | head -n 1)
+fi
+command -v syncthing >/dev/null || { echo "test-sync: syncthing is not installed" >&2; exit 1; }
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -23,7 +28,15 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 # Stops the whole test after a few minutes whatever happens.
-( sleep 240; echo "test-sync: timed out" >&2; kill -TERM $$ ) &
+# Stopping it takes its sleep along, so nothing is left running.
+(
+    trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+    sleep 240 &
+    sleeper=$!
+    wait "$sleeper"
+    echo "test-sync: timed out" >&2
+    kill -TERM $$
+) &
 pids+=($!)
 fail() { echo "test-sync: $*" >&2; exit 1; }
 

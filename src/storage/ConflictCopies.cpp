@@ -71,20 +71,19 @@ ConflictCopies::ConflictCopies(const QString& firstName, const QString& secondNa
             continue;
         names.append(file);
     }
-    const bool stamped = firsts[0].time && firsts[0].time == seconds[0].time;
+    const bool together = firsts[0].time && firsts[0].time == seconds[0].time;
     // Written together: the files in place are one version, whatever the copies' times.
-    firsts[0].used = seconds[0].used = stamped;
+    firsts[0].used = seconds[0].used = together;
     pairUp(firsts, seconds, versions,
            [](const Candidate& a, const Candidate& b) { return a.time && a.time == b.time; });
     pairUp(firsts, seconds, versions, [](const Candidate& a, const Candidate& b) {
         return !a.mark.isEmpty() && a.mark == b.mark;
     });
-    currentPaired_ = stamped || (!firsts[0].used && !seconds[0].used);
+    currentPaired_ = together || (!firsts[0].used && !seconds[0].used);
     // One file in place without its partner: the engine has not brought in the other yet.
     const bool halfPaired = firsts[0].used != seconds[0].used;
     currentSplit_ = halfPaired;
-    currentUnsettled_ =
-        halfPaired || (!stamped && currentPaired_ && firsts[0].time && seconds[0].time);
+    currentTogether_ = together;
     if (halfPaired) // no partner came: it stands against the other file in place
         versions.push_back({firstName, secondName});
     for (const Candidate& first : firsts) {

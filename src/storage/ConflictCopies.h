@@ -11,8 +11,8 @@ namespace quill {
 // copies sync engines leave of them (Syncthing's "Name.sync-conflict-YYYYMMDD-HHMMSS-DEVICE.ext",
 // Nextcloud's "Name (conflicted copy YYYY-MM-DD HHMMSS).ext"). A sync engine brings in each file
 // on its own, so the two files in place may come from different writers. Every save gives both
-// files one modification time, so files with the same time form a version; then copies with the
-// same engine mark; a file left over stands against the other file in place.
+// files one modification time (a save stamp), so files with the same time form a version; then
+// copies with the same engine mark; a file left over stands against the other file in place.
 struct PairVersion {
     QString first;
     QString second;
@@ -25,9 +25,8 @@ public:
     bool empty() const { return names.isEmpty(); }
     // The files in place form one version (no other file claims either).
     bool currentPaired() const { return currentPaired_; }
-    // The files in place were not written together and no copy explains it, or only one of
-    // them has a partner: probably a sync engine is bringing in the other one.
-    bool currentUnsettled() const { return currentUnsettled_; }
+    // The files in place have one modification time: they were written together.
+    bool currentTogether() const { return currentTogether_; }
     // One file in place pairs with a copy and the other has no partner: the engine set one
     // version aside and is still bringing in the rest of the other.
     bool currentSplit() const { return currentSplit_; }
@@ -37,7 +36,7 @@ public:
 
 private:
     bool currentPaired_ = false;
-    bool currentUnsettled_ = false;
+    bool currentTogether_ = false;
     bool currentSplit_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "storage/SafeFile.h"
+#include "storage/SaveStamp.h"
 
 #include <algorithm>
 #include <bit>
@@ -206,6 +207,10 @@ void writeListFilePair(const QString& firstPath, const EntryList& first, const Q
     SafeFile secondFile(secondPath);
     writeEntries(firstFile, first);
     writeEntries(secondFile, second);
+    // One modification time marks them as written together, already as they take their places.
+    const timespec stamp = saveStamp();
+    firstFile.setModificationTime(stamp);
+    secondFile.setModificationTime(stamp);
     SafeFile::commitAll({&firstFile, &secondFile});
 }
 

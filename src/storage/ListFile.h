@@ -43,6 +43,7 @@ void writeListFile(const QString& path, const EntryList& entries);
 // Writes two list files as one unit: both are created, written and synced before either is
 // renamed into place, so any failure before the renames (the create failure of either, a full
 // disk) leaves both old files whole; only a crash between the two renames can split the pair.
+// Both get one modification time, a save stamp (see SaveStamp.h).
 // Throws the failure of the first file that fails, as writeListFile does.
 void writeListFilePair(const QString& firstPath, const EntryList& first, const QString& secondPath,
                        const EntryList& second);

@@ -4,18 +4,18 @@
 #include "storage/ConflictCopies.h"
 #include "storage/FolderLock.h"
 #include "storage/ListFile.h"
+#include "storage/SaveStamp.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
 #include <chrono>
-#include <fcntl.h>
+#include <ctime>
 #include <future>
 #include <iterator>
 #include <sys/stat.h>
 #include <thread>
-#include <time.h>
 #include <utility>
 
 namespace quill {
@@ -26,12 +26,15 @@ namespace {
 
 // Another writer may replace a file while it is read; a few attempts get a steady pair.
 constexpr int ReadAttempts = 5;
-constexpr int SettleAttempts = 10;
+constexpr std::chrono::milliseconds SettlePoll{50};
+// How long after one file of a save was put in place its partner is still expected.
+constexpr qint64 PartnerWaitSeconds = 60;
 
 } // namespace
 
-ListPairSync::ListPairSync(QString firstName, QString secondName)
-    : names_{std::move(firstName), std::move(secondName)} {}
+ListPairSync::ListPairSync(QString firstName, QString secondName,
+                           std::chrono::milliseconds settleWait)
+    : names_{std::move(firstName), std::move(secondName)}, settleWait_(settleWait) {}
 
 ListPairSync::Identity ListPairSync::identify(const QString& name) const {
     struct stat status {};
@@ -81,24 +84,52 @@ MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& cop
     return merged;
 }
 
+bool ListPairSync::unsettled(const ConflictCopies& copies) const {
+    return copies.currentSplit() || arrivingFile(copies) >= 0;
+}
+
+int ListPairSync::arrivingFile(const ConflictCopies& copies) const {
+    if (!copies.currentPaired() || copies.currentTogether())
+        return -1;
+    // The files in place are of two versions. When the one put in place last (whose status
+    // changed last) is new to this window and came from a save lately, a sync engine is most
+    // probably still bringing in its partner. Another program's file bears no stamp.
+    struct stat files[2]{};
+    bool exists[2];
+    for (int i = 0; i < 2; ++i)
+        exists[i] = ::stat(QFile::encodeName(names_[i]).constData(), &files[i]) == 0;
+    if (!exists[0] && !exists[1])
+        return -1;
+    const auto changed = [](const struct stat& file) {
+        return std::pair(file.st_ctim.tv_sec, file.st_ctim.tv_nsec);
+    };
+    const int last = !exists[1] || (exists[0] && changed(files[0]) >= changed(files[1])) ? 0 : 1;
+    const struct stat& file = files[last];
+    const Identity seen = known_[last];
+    const bool known = sameFolder() && seen.exists && seen.device == quint64(file.st_dev) &&
+                       seen.inode == quint64(file.st_ino) && seen.size == qint64(file.st_size) &&
+                       seen.seconds == file.st_mtim.tv_sec &&
+                       seen.nanoseconds == file.st_mtim.tv_nsec;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const bool arriving = !known && isSaveStamp(file.st_mtim.tv_sec, file.st_mtim.tv_nsec) &&
+                          now.tv_sec - file.st_ctim.tv_sec < PartnerWaitSeconds;
+    return arriving ? last : -1;
+}
+
 ConflictCopies ListPairSync::settledCopies() const {
     // A sync engine brings in the two files one after the other; a short wait lets it finish.
-    for (int attempt = 0; attempt < SettleAttempts; ++attempt) {
+    const auto until = std::chrono::steady_clock::now() + settleWait_;
+    for (;;) {
         ConflictCopies copies(names_[0], names_[1]);
-        if (!copies.currentUnsettled())
+        if (!unsettled(copies) || std::chrono::steady_clock::now() >= until)
             return copies;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(SettlePoll);
     }
-    return ConflictCopies(names_[0], names_[1]);
 }
 
 void ListPairSync::writePair(const EntryList& first, const EntryList& second) {
     writeListFilePair(names_[0], first, names_[1], second);
-    // One modification time for both files marks them as written together (see ConflictCopies).
-    timespec times[2] = {{0, UTIME_OMIT}, {}};
-    ::clock_gettime(CLOCK_REALTIME, &times[1]);
-    for (const QString& name : names_)
-        ::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0);
 }
 
 void ListPairSync::write(const MergedPair& merged, const ConflictCopies& copies) {
@@ -140,10 +171,15 @@ ListPairSync::Loaded ListPairSync::load() {
         write(merged, copies);
         return {std::move(merged.lists.first), std::move(merged.lists.second), QString()};
     }
+    // Half of a version the engine did not finish bringing in is shown as it is, but stays new
+    // to the window, so a save waits for the rest and merges it.
+    const int arriving = arrivingFile(copies);
     Loaded loaded;
     folder_ = QDir::currentPath();
     known_[0] = files.first;
     known_[1] = files.second;
+    if (arriving >= 0)
+        known_[arriving] = Identity{true, false};
     if (!files.first.exists) {
         // The window shows nothing; a second file it did not show counts as changed later.
         base_.clear();
@@ -161,7 +197,7 @@ ListPairSync::Loaded ListPairSync::load() {
 std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow) {
     const FolderLock lock{QString()};
     const ConflictCopies copies = settledCopies();
-    if (copies.currentSplit())
+    if (unsettled(copies))
         // Half of a version is no pair to merge with, and writing over it would lose it.
         throw Failure(u"Cannot save \"%1\" and \"%2\". A sync engine is still bringing them "
                       u"in; save again in a moment."_s.arg(names_[0], names_[1]));

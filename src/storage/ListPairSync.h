@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 namespace quill {
@@ -17,8 +18,11 @@ namespace quill {
 // and then removed.
 class ListPairSync {
 public:
-    // The two files, named without a folder: they are in the current folder.
-    ListPairSync(QString firstName, QString secondName);
+    // The two files, named without a folder: they are in the current folder. While a sync
+    // engine is seen bringing in the two files of a version, a save or load waits for it up to
+    // `settleWait`.
+    ListPairSync(QString firstName, QString secondName,
+                 std::chrono::milliseconds settleWait = std::chrono::seconds(3));
 
     struct Loaded {
         std::optional<EntryList> first; // nothing when the file does not exist
@@ -36,7 +40,8 @@ public:
     // the files are read and merged with the lists first; the merged lists are returned, with
     // the entries `follow` names followed. Nothing when the lists were written as they are.
     // Throws, leaving the files untouched, when a changed file cannot be read, when the lock
-    // stays taken, or when writing fails.
+    // stays taken, when a sync engine is still bringing in the files after the wait, or when
+    // writing fails.
     std::optional<MergedPair> save(const PairView& lists, Followed follow);
 
     // Whether a save would wait for another writer right now.
@@ -58,6 +63,11 @@ private:
     Identity identify(const QString& name) const;
     Files readFiles() const;
     MergedPair foldCopies(MergedPair merged, const ConflictCopies& copies);
+    // Whether a sync engine is seen bringing in the files in place.
+    bool unsettled(const ConflictCopies& copies) const;
+    // The file in place (0 or 1) whose partner a sync engine is most probably still bringing
+    // in, or -1.
+    int arrivingFile(const ConflictCopies& copies) const;
     ConflictCopies settledCopies() const;
     void writePair(const EntryList& first, const EntryList& second);
     void write(const MergedPair& merged, const ConflictCopies& copies);
@@ -68,6 +78,7 @@ private:
     PairHashes unconfirmedWith(const PairHashes& written) const;
 
     QString names_[2];
+    std::chrono::milliseconds settleWait_;
     QString folder_;    // where the remembered files were, empty before the first read
     Identity known_[2]; // the files as last read or written
     PairHashes base_;   // the pairs as last read or written

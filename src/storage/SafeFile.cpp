@@ -365,6 +365,10 @@ void SafeFile::commitAll(std::initializer_list<SafeFile*> files) {
     }
 }
 
+void SafeFile::setModificationTime(const timespec& time) {
+    modified_ = time;
+}
+
 void SafeFile::finish() {
     if (targetExists_) {
         // Best effort: only root or the owner can give the file back to its owner.
@@ -376,6 +380,11 @@ void SafeFile::finish() {
         // After fchown, which may clear set-id bits.
         if (::fchmod(fd_, mode_t(oldMode_)) != 0)
             failCreate(errorText(errno));
+    }
+    if (modified_) {
+        const timespec times[2] = {{0, UTIME_OMIT}, *modified_};
+        if (::futimens(fd_, times) != 0)
+            failWrite(errno);
     }
     if (::fsync(fd_) != 0)
         failWrite(errno);

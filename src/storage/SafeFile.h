@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <ctime>
+
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -61,6 +63,9 @@ public:
     SafeFile& operator=(const SafeFile&) = delete;
 
     void write(QByteArrayView bytes);
+    // The file gets this modification time instead of the time of its last write, set before
+    // it takes the target's place.
+    void setModificationTime(const timespec& time);
     void commit();
 
     // Saves the files as one unit as far as the system allows: all of them are synced and
@@ -85,6 +90,7 @@ private:
     QByteArray temporary_; // the temporary file's name, once it has one
     int fd_ = -1;
     bool unnamed_ = false; // fd_ is an O_TMPFILE file without a name yet
+    std::optional<timespec> modified_;
     bool targetExists_ = false;
     unsigned oldMode_ = 0;
     unsigned oldOwner_ = 0;

@@ -1,5 +1,8 @@
 #include "storage/ListPairSync.h"
+#include "core/Failure.h"
 #include "storage/ListFile.h"
+#include "storage/SafeFile.h"
+#include "storage/SaveStamp.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fcntl.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -40,6 +45,12 @@ Names pairsOnDisk() {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+void writeBytesAppending(const char* name, const QByteArray& bytes) {
+    QFile file(QString::fromLatin1(name));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(bytes);
 }
 
 // Another machine's version put in place by a sync engine, both files with one time, no copy.
@@ -99,6 +110,60 @@ INSTANTIATE_TEST_SUITE_P(
              {{{"a1"}, {"b1", "b2"}}, {{"a1", "b1", "b2", "a2"}, {"a1", "b2"}}},
              {"a1", "a2", "b2"}}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+// Another machine's version whose two files an engine brings in one at a time, each with the
+// stamp of that machine's save.
+void engineDeliversOne(const char* name, const EntryList& entries, const timespec& stamp) {
+    SafeFile file(QString::fromLatin1(name));
+    file.write(listText(entries));
+    file.setModificationTime(stamp);
+    file.commit();
+}
+
+TEST(ListPairSyncHalfDelivery, saveWaitsForThePartnerOfAStampedFileThenMergesAligned) {
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ListPairSync sync(QStringLiteral("Phrase.log"), QStringLiteral("Mean.log"),
+                      std::chrono::milliseconds(200));
+    sync.load();
+    sync.save(pairsOf({"a1"}).view(), {});
+    struct stat written {};
+    ASSERT_EQ(::stat("Phrase.log", &written), 0);
+    EXPECT_TRUE(isSaveStamp(written.st_mtim.tv_sec, written.st_mtim.tv_nsec));
+
+    // The other machine saved {a1, b1}; only its first file has come in.
+    const ListPair theirs = pairsOf({"a1", "b1"});
+    const timespec stamp = saveStamp();
+    engineDeliversOne("Phrase.log", theirs.first, stamp);
+    const ListPair ours = pairsOf({"a1", "a2"});
+    EXPECT_THROW(sync.save(ours.view(), {}), Failure);
+    EXPECT_EQ(readListFile(QStringLiteral("Mean.log")).size(), 1);
+
+    // Another program's file bears no stamp: it is merged at once, like the rest of the pair.
+    engineDeliversOne("Mean.log", theirs.second, stamp);
+    EXPECT_TRUE(sync.save(ours.view(), {}));
+    EXPECT_EQ(pairsOnDisk(), (Names{"a1", "a2", "b1"}));
+    const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000, 123}};
+    writeBytesAppending("Phrase.log", "c1\r\n");
+    ::utimensat(AT_FDCWD, "Phrase.log", times, 0);
+    writeBytesAppending("Mean.log", "m:c1\r\n");
+    EXPECT_TRUE(sync.save(ours.view(), {}));
+    EXPECT_EQ(pairsOnDisk(), (Names{"a1", "a2", "b1", "c1"}));
+    QDir::setCurrent(previous);
+}
+
+TEST(SaveStamp, stampsPassTheCheckAndOtherTimesRarelyDo) {
+    for (int i = 0; i < 1000; ++i) {
+        const timespec stamp = saveStamp();
+        ASSERT_TRUE(isSaveStamp(stamp.tv_sec, stamp.tv_nsec));
+    }
+    std::mt19937_64 random(7);
+    int passed = 0;
+    for (int i = 0; i < 100'000; ++i)
+        passed += isSaveStamp(1'700'000'000 + i, qint64(random() % 1'000'000'000));
+    EXPECT_LT(passed, 40); // about 10 expected
+}
 
 } // namespace
 } // namespace quill
