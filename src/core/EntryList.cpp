@@ -28,6 +28,18 @@ bool EntryList::append(QByteArrayView entry) {
     return true;
 }
 
+bool EntryList::appendRange(const EntryList& source, qsizetype from, qsizetype to) {
+    const qsizetype length = source.rangeBytes(from, to);
+    if (from >= to || !canTake(length, to - from))
+        return from >= to;
+    const qsizetype start = source.startOf(from);
+    const qsizetype at = bytes_.size();
+    bytes_.append(source.bytes_.constData() + start, length);
+    for (qsizetype i = from; i < to; ++i)
+        ends_.push_back(Offset(qsizetype(source.ends_[size_t(i)]) - start + at));
+    return true;
+}
+
 void EntryList::remove(qsizetype index) {
     if (index < 0 || index >= size())
         return;

@@ -33,6 +33,12 @@ public:
     bool canTake(qsizetype entryBytes, qsizetype entryCount = 1) const;
 
     bool append(QByteArrayView entry);
+    // Appends entries [from, to) of `source` at once, or refuses them all (returns false).
+    bool appendRange(const EntryList& source, qsizetype from, qsizetype to);
+    // The bytes of entries [from, to).
+    qsizetype rangeBytes(qsizetype from, qsizetype to) const {
+        return from < to ? qsizetype(ends_[size_t(to - 1)]) - startOf(from) : 0;
+    }
     void remove(qsizetype index);
     void clear();
     void reserve(qsizetype entryBytes, qsizetype entryCount);

@@ -35,11 +35,16 @@ struct Side {
     }
 };
 
-Side middleOf(const PairView& lists, qsizetype from, qsizetype to) {
+Side middleOf(const PairView& lists, qsizetype from, qsizetype to,
+              const PairHashes* known = nullptr) {
     Side side{&lists, from, {}};
-    side.hashes.reserve(size_t(to - from));
-    for (qsizetype i = from; i < to; ++i)
-        side.hashes.push_back(pairHash(lists, i));
+    if (known)
+        side.hashes.assign(known->begin() + from, known->begin() + to);
+    else {
+        side.hashes.reserve(size_t(to - from));
+        for (qsizetype i = from; i < to; ++i)
+            side.hashes.push_back(pairHash(lists, i));
+    }
     return side;
 }
 
@@ -84,30 +89,18 @@ public:
         qsizetype count = 0;
         for (const Run& run : runs_) {
             count += run.to - run.from;
-            for (qsizetype i = run.from; i < run.to; ++i) {
-                if (i < run.lists->first.size())
-                    bytes[0] += run.lists->first.at(i).size();
-                if (i < run.lists->second.size())
-                    bytes[1] += run.lists->second.at(i).size();
-            }
+            bytes[0] += run.lists->first.rangeBytes(run.from, clamp(run, run.lists->first));
+            bytes[1] += run.lists->second.rangeBytes(run.from, clamp(run, run.lists->second));
         }
         result.lists.first.reserve(bytes[0], count);
         result.lists.second.reserve(bytes[1], count);
         result.hashes.reserve(size_t(count));
         for (const Run& run : runs_) {
             const bool ours = run.lists == &ours_;
-            for (qsizetype i = run.from; i < run.to; ++i) {
-                if (i < run.lists->first.size()) {
-                    if (ours && i == follow_.first)
-                        result.followed.first = result.lists.first.size();
-                    result.lists.first.append(run.lists->first.at(i));
-                }
-                if (i < run.lists->second.size()) {
-                    if (ours && i == follow_.second)
-                        result.followed.second = result.lists.second.size();
-                    result.lists.second.append(run.lists->second.at(i));
-                }
-            }
+            copy(run, ours, run.lists->first, follow_.first, result.lists.first,
+                 result.followed.first);
+            copy(run, ours, run.lists->second, follow_.second, result.lists.second,
+                 result.followed.second);
             result.hashes.insert(result.hashes.end(), run.hashes, run.hashes + (run.to - run.from));
         }
         return result;
@@ -119,6 +112,18 @@ private:
         qsizetype from, to;
         const std::uint64_t* hashes;
     };
+    // Where the run ends in `list`, which may lack the last entries (pairs with a missing half).
+    static qsizetype clamp(const Run& run, const EntryList& list) {
+        return std::max(run.from, std::min(run.to, list.size()));
+    }
+    static void copy(const Run& run, bool ours, const EntryList& from, qsizetype follow,
+                     EntryList& to, qsizetype& followed) {
+        const qsizetype end = clamp(run, from);
+        if (ours && follow >= run.from && follow < end)
+            followed = to.size() + (follow - run.from);
+        to.appendRange(from, run.from, end);
+    }
+
     const PairView& ours_;
     Followed follow_;
     std::vector<Run> runs_;
@@ -248,24 +253,30 @@ PairHashes pairHashes(const PairView& lists) {
 }
 
 MergedPair mergeListPairs(const PairHashes& base, const PairView& ours, const PairView& theirs,
-                          Followed follow) {
+                          Followed follow, SideHashes known) {
     const qsizetype nb = qsizetype(base.size());
     const qsizetype no = ours.size();
     const qsizetype nt = theirs.size();
+    const auto ourHash = [&](qsizetype i) {
+        return known.ours ? (*known.ours)[size_t(i)] : pairHash(ours, i);
+    };
+    const auto theirHash = [&](qsizetype i) {
+        return known.theirs ? (*known.theirs)[size_t(i)] : pairHash(theirs, i);
+    };
     // The common head and tail: pairs neither side touched.
     const qsizetype shortest = std::min({nb, no, nt});
     qsizetype head = 0;
-    while (head < shortest && pairHash(ours, head) == base[size_t(head)] &&
-           pairHash(theirs, head) == base[size_t(head)])
+    while (head < shortest && ourHash(head) == base[size_t(head)] &&
+           theirHash(head) == base[size_t(head)])
         ++head;
     qsizetype tail = 0;
-    while (tail < shortest - head && pairHash(ours, no - 1 - tail) == base[size_t(nb - 1 - tail)] &&
-           pairHash(theirs, nt - 1 - tail) == base[size_t(nb - 1 - tail)])
+    while (tail < shortest - head && ourHash(no - 1 - tail) == base[size_t(nb - 1 - tail)] &&
+           theirHash(nt - 1 - tail) == base[size_t(nb - 1 - tail)])
         ++tail;
     Assembly out(ours, follow);
     out.take(ours, 0, head, base.data());
-    const Side ourMiddle = middleOf(ours, head, no - tail);
-    const Side theirMiddle = middleOf(theirs, head, nt - tail);
+    const Side ourMiddle = middleOf(ours, head, no - tail, known.ours);
+    const Side theirMiddle = middleOf(theirs, head, nt - tail, known.theirs);
     out.limit(ourMiddle, theirMiddle);
     mergeMiddle(out, Hashes(base).subspan(size_t(head), size_t(nb - tail - head)), ourMiddle,
                 theirMiddle);

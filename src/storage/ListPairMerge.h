@@ -44,9 +44,14 @@ struct MergedPair {
 // what each made of it. Changes to different stretches are taken from both sides (additions and
 // deletions alike); where both changed the same stretch, both stretches are kept, ours first,
 // pairs both hold once. Entries keep their bytes; the common head and tail cost one comparison
-// per pair.
+// per pair. Hashes of a side the caller already has (pairHashes of all its pairs) spare hashing
+// it again.
+struct SideHashes {
+    const PairHashes* ours = nullptr;
+    const PairHashes* theirs = nullptr;
+};
 MergedPair mergeListPairs(const PairHashes& base, const PairView& ours, const PairView& theirs,
-                          Followed follow = {});
+                          Followed follow = {}, SideHashes known = {});
 
 // The pairs `after` holds and `before` lacks, sorted and without repeats. The common head and
 // tail cost one comparison per pair, so a few changes among millions of pairs cost little.

@@ -54,8 +54,11 @@ ListPairSync::Files ListPairSync::readFiles() const {
     for (int attempt = 0; attempt < ReadAttempts; ++attempt) {
         files.first = identify(names_[0]);
         files.second = identify(names_[1]);
+        // The two files are read at once, one on each core.
+        auto reading =
+            std::async(std::launch::async, [this] { return readListFileIfPresent(names_[1]); });
         std::optional<EntryList> first = readListFileIfPresent(names_[0]);
-        std::optional<EntryList> second = readListFileIfPresent(names_[1]);
+        std::optional<EntryList> second = reading.get();
         files.lists.first = first ? std::move(*first) : EntryList();
         files.lists.second = second ? std::move(*second) : EntryList();
         if (identify(names_[0]) == files.first && identify(names_[1]) == files.second)
@@ -224,12 +227,19 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
         // The files in place, when they are no pair, come in with the copies.
         merged = uniteListPairs(lists, ListPair().view(), follow);
     } else {
-        theirs = pairHashes(current.lists.view());
-        if (!sameFolder() || !known_[0].known || !known_[1].known)
+        if (!sameFolder() || !known_[0].known || !known_[1].known) {
             // Lists from another folder, or files never read: keep everything of both.
+            theirs = pairHashes(current.lists.view());
             merged = uniteListPairs(lists, current.lists.view(), follow);
-        else
-            merged = mergeListPairs(baseAgainst(theirs), lists, current.lists.view(), follow);
+        } else {
+            // Both sides are hashed at once, one on each core.
+            auto ourHashing =
+                std::async(std::launch::async, [&lists] { return pairHashes(lists); });
+            theirs = pairHashes(current.lists.view());
+            const PairHashes ours = ourHashing.get();
+            merged = mergeListPairs(baseAgainst(theirs), lists, current.lists.view(), follow,
+                                    {&ours, &theirs});
+        }
     }
     merged = foldCopies(std::move(merged), copies);
     if (apart) {

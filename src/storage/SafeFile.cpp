@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 
 #include "core/Failure.h"
+#include "core/Prefault.h"
 #include "storage/SaveLeftovers.h"
 
 #include <QDir>
@@ -192,6 +193,7 @@ std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool
         throw Failure(openMessage(path, tooLargeText()));
 
     QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    prefault(bytes.data(), size_t(bytes.size()));
     qsizetype done = 0;
     // A watched read goes in pieces, so the watcher sees the bytes soon after they arrive.
     const qsizetype piece = watch ? WatchedPiece : MaxTransfer;

@@ -84,6 +84,23 @@ TEST(EntryList, canTake_countsOneOffsetPerEntry) {
     EXPECT_FALSE(list.canTake(11, 3));
 }
 
+TEST(EntryList, appendRange_copiesThoseEntriesOrRefusesThemAll) {
+    const EntryList source = listOf({"one", "", "three", "four"});
+    EntryList list = listOf({"x"});
+    EXPECT_TRUE(list.appendRange(source, 1, 3));
+    EXPECT_TRUE(list.appendRange(source, 2, 2));
+    EXPECT_TRUE(list.appendRange(source, 0, 1));
+    EXPECT_EQ(contents(list), (std::vector<QByteArray>{"x", "", "three", "one"}));
+    EXPECT_EQ(source.rangeBytes(1, 4), 9);
+
+    const qsizetype offset = sizeof(EntryList::Offset);
+    EntryList limited = listOf({"x"});
+    limited.setFootprintLimit(1 + offset + 9 + 2 * offset);
+    EXPECT_FALSE(limited.appendRange(source, 1, 4));
+    EXPECT_TRUE(limited.appendRange(source, 2, 4));
+    EXPECT_EQ(contents(limited), (std::vector<QByteArray>{"x", "three", "four"}));
+}
+
 TEST(EntryList, equalListsCompareEqual) {
     EXPECT_EQ(listOf({"a", "bc"}), listOf({"a", "bc"}));
     EXPECT_FALSE(listOf({"ab", "c"}) == listOf({"a", "bc"}));

@@ -81,9 +81,18 @@ TEST(ListPairMergeTest, randomHistoriesOfTwoWriters_keepEveryPairEitherSideHolds
             base.push_back(std::string("b").append(std::to_string(i)));
         const std::vector<std::string> ours = edit(base, "o", random);
         const std::vector<std::string> theirs = edit(base, "t", random);
-        const MergedPair merged = mergeListPairs(pairHashes(pairsOf(base).view()),
-                                                 pairsOf(ours).view(), pairsOf(theirs).view());
+        const ListPair oursPair = pairsOf(ours);
+        const ListPair theirsPair = pairsOf(theirs);
+        const MergedPair merged =
+            mergeListPairs(pairHashes(pairsOf(base).view()), oursPair.view(), theirsPair.view());
         EXPECT_EQ(merged.hashes, pairHashes(merged.lists.view()));
+        // Hashes the caller already has change nothing.
+        const PairHashes ourHashes = pairHashes(oursPair.view());
+        const PairHashes theirHashes = pairHashes(theirsPair.view());
+        EXPECT_EQ(mergeListPairs(pairHashes(pairsOf(base).view()), oursPair.view(),
+                                 theirsPair.view(), {}, {&ourHashes, &theirHashes})
+                      .lists.first,
+                  merged.lists.first);
         std::map<std::string, int> count;
         for (const std::string& name : namesOf(merged.lists))
             ++count[name];
@@ -105,7 +114,6 @@ TEST(ListPairMergeTest, randomHistoriesOfTwoWriters_keepEveryPairEitherSideHolds
             EXPECT_TRUE(holds(ours, name) || holds(theirs, name)) << round << " " << name;
         }
         // Merging a side with itself, or against an unchanged base, gives that side.
-        const ListPair oursPair = pairsOf(ours);
         EXPECT_EQ(namesOf(mergeListPairs(pairHashes(pairsOf(base).view()), oursPair.view(),
                                          oursPair.view())
                               .lists),
