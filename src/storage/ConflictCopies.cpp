@@ -81,18 +81,20 @@ ConflictCopies::ConflictCopies(const QString& firstName, const QString& secondNa
     });
     currentPaired_ = together || (!firsts[0].used && !seconds[0].used);
     // One file in place without its partner: the engine has not brought in the other yet.
-    const bool halfPaired = firsts[0].used != seconds[0].used;
-    currentSplit_ = halfPaired;
+    if (firsts[0].used != seconds[0].used)
+        currentLeftover_ = firsts[0].used ? 1 : 0;
     currentTogether_ = together;
-    if (halfPaired) // no partner came: it stands against the other file in place
-        versions.push_back({firstName, secondName});
     for (const Candidate& first : firsts) {
-        if (!first.used && !first.mark.isEmpty())
+        if (!first.used && !first.mark.isEmpty()) {
             versions.push_back({first.name, secondName});
+            lonely.append(first.name);
+        }
     }
     for (const Candidate& second : seconds) {
-        if (!second.used && !second.mark.isEmpty())
+        if (!second.used && !second.mark.isEmpty()) {
             versions.push_back({firstName, second.name});
+            lonely.append(second.name);
+        }
     }
 }
 

@@ -27,17 +27,21 @@ public:
     bool currentPaired() const { return currentPaired_; }
     // The files in place have one modification time: they were written together.
     bool currentTogether() const { return currentTogether_; }
-    // One file in place pairs with a copy and the other has no partner: the engine set one
-    // version aside and is still bringing in the rest of the other.
-    bool currentSplit() const { return currentSplit_; }
+    // One file in place pairs with a copy and the other (0 or 1, else -1) has no partner: the
+    // engine set one version aside and is still bringing in the rest of the other, or it put
+    // its file over the left one's partner. Whoever knows nothing better counts the left file
+    // against the other file in place; `versions` leaves that to the caller.
+    int currentLeftover() const { return currentLeftover_; }
+    bool currentSplit() const { return currentLeftover_ >= 0; }
 
     std::vector<PairVersion> versions; // without the files in place as a pair
     QStringList names;                 // the copies
+    QStringList lonely;                // the copies without a partner
 
 private:
     bool currentPaired_ = false;
     bool currentTogether_ = false;
-    bool currentSplit_ = false;
+    int currentLeftover_ = -1;
 };
 
 } // namespace quill

@@ -76,8 +76,18 @@ bool ListPairSync::folderBusy() const {
 }
 
 MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies) {
-    // Where a copy came from is unknown, so nothing it lacks counts as deleted.
-    for (const PairVersion& version : copies.versions) {
+    std::vector<PairVersion> versions = copies.versions;
+    // A file in place left without its partner is the window's own last write when the engine
+    // put another machine's file over its partner: the lists hold its pairs. Any other such
+    // file is counted against the other file in place.
+    if (const int left = copies.currentLeftover(); left >= 0 && !isKnown(left))
+        versions.push_back({names_[0], names_[1]});
+    // A copy that is the window's own last write set aside by the engine holds nothing the
+    // lists lack; its version is left out. Of other copies, where they came from is unknown,
+    // so nothing they lack counts as deleted.
+    for (const PairVersion& version : versions) {
+        if (ownCopy(version.first) || ownCopy(version.second))
+            continue;
         std::optional<EntryList> first = readListFileIfPresent(version.first);
         std::optional<EntryList> second = readListFileIfPresent(version.second);
         const ListPair copy{first ? std::move(*first) : EntryList(),
@@ -87,16 +97,49 @@ MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& cop
     return merged;
 }
 
+bool ListPairSync::isKnown(int index) const {
+    return sameFolder() && known_[index].exists && identify(names_[index]) == known_[index];
+}
+
 bool ListPairSync::unsettled(const ConflictCopies& copies) const {
-    return copies.currentSplit() || arrivingFile(copies) >= 0;
+    const int left = copies.currentLeftover();
+    if ((left >= 0 && !isKnown(left)) || arrivingFile(copies) >= 0)
+        return true;
+    // A copy of one file of a save whose partner copy is not there yet.
+    for (const QString& name : copies.lonely) {
+        struct stat file {};
+        if (::stat(QFile::encodeName(name).constData(), &file) == 0 && partnerAwaited(file) &&
+            !ownCopy(name))
+            return true;
+    }
+    return false;
+}
+
+bool ListPairSync::partnerAwaited(const struct stat& file) {
+    // A file a save wrote (it bears the stamp) that was put here lately: an engine that brought
+    // it in is most probably still bringing in its partner. Another program's file bears no
+    // stamp.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return isSaveStamp(file.st_mtim.tv_sec, file.st_mtim.tv_nsec) &&
+           now.tv_sec - file.st_ctim.tv_sec < PartnerWaitSeconds;
+}
+
+bool ListPairSync::ownCopy(const QString& name) const {
+    // The window's own last write that the engine set aside under a copy's name.
+    for (int index = 0; index < 2; ++index) {
+        if (name != names_[index] && sameFolder() && known_[index].exists &&
+            identify(name) == known_[index])
+            return true;
+    }
+    return false;
 }
 
 int ListPairSync::arrivingFile(const ConflictCopies& copies) const {
     if (!copies.currentPaired() || copies.currentTogether())
         return -1;
-    // The files in place are of two versions. When the one put in place last (whose status
-    // changed last) is new to this window and came from a save lately, a sync engine is most
-    // probably still bringing in its partner. Another program's file bears no stamp.
+    // The files in place are of two versions: the one put in place last (whose status changed
+    // last) may be waiting for its partner, unless it is as this window last wrote it.
     struct stat files[2]{};
     bool exists[2];
     for (int i = 0; i < 2; ++i)
@@ -107,17 +150,7 @@ int ListPairSync::arrivingFile(const ConflictCopies& copies) const {
         return std::pair(file.st_ctim.tv_sec, file.st_ctim.tv_nsec);
     };
     const int last = !exists[1] || (exists[0] && changed(files[0]) >= changed(files[1])) ? 0 : 1;
-    const struct stat& file = files[last];
-    const Identity seen = known_[last];
-    const bool known = sameFolder() && seen.exists && seen.device == quint64(file.st_dev) &&
-                       seen.inode == quint64(file.st_ino) && seen.size == qint64(file.st_size) &&
-                       seen.seconds == file.st_mtim.tv_sec &&
-                       seen.nanoseconds == file.st_mtim.tv_nsec;
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const bool arriving = !known && isSaveStamp(file.st_mtim.tv_sec, file.st_mtim.tv_nsec) &&
-                          now.tv_sec - file.st_ctim.tv_sec < PartnerWaitSeconds;
-    return arriving ? last : -1;
+    return !isKnown(last) && partnerAwaited(files[last]) ? last : -1;
 }
 
 ConflictCopies ListPairSync::settledCopies() const {
@@ -166,7 +199,8 @@ ListPairSync::Loaded ListPairSync::load() {
         folder_.clear();
         return loaded;
     }
-    if (!copies.empty()) {
+    // Copies whose partners are still on their way wait for a save.
+    if (!copies.empty() && !unsettled(copies)) {
         MergedPair merged = copies.currentPaired()
                                 ? uniteListPairs(files.lists.view(), ListPair().view())
                                 : MergedPair{};

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <optional>
+#include <sys/stat.h>
 
 namespace quill {
 
@@ -63,8 +64,12 @@ private:
     Identity identify(const QString& name) const;
     Files readFiles() const;
     MergedPair foldCopies(MergedPair merged, const ConflictCopies& copies);
-    // Whether a sync engine is seen bringing in the files in place.
+    // Whether file `index` in place is as this window last read or wrote it.
+    bool isKnown(int index) const;
+    // Whether a sync engine is seen bringing in the files in place or a copy's partner.
     bool unsettled(const ConflictCopies& copies) const;
+    static bool partnerAwaited(const struct stat& file);
+    bool ownCopy(const QString& name) const;
     // The file in place (0 or 1) whose partner a sync engine is most probably still bringing
     // in, or -1.
     int arrivingFile(const ConflictCopies& copies) const;

@@ -153,6 +153,39 @@ TEST(ListPairSyncHalfDelivery, saveWaitsForThePartnerOfAStampedFileThenMergesAli
     QDir::setCurrent(previous);
 }
 
+TEST(ListPairSyncHalfDelivery,
+     copiesOfAnotherSave_waitForTheirPartnerAndOwnSetAsideWriteAddsNothing) {
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ListPairSync sync(QStringLiteral("Phrase.log"), QStringLiteral("Mean.log"),
+                      std::chrono::milliseconds(200));
+    sync.load();
+    sync.save(pairsOf({"a1"}).view(), {});
+    // The engine set the window's last write aside (a rename keeps the file) and put the other
+    // machine's version {b1} in place; of the other machine's set-aside {b0} only the first
+    // file has come in.
+    ASSERT_TRUE(QFile::rename(QStringLiteral("Phrase.log"),
+                              QStringLiteral("Phrase.sync-conflict-20261209-101500-ABCDEFG.log")));
+    ASSERT_TRUE(QFile::rename(QStringLiteral("Mean.log"),
+                              QStringLiteral("Mean.sync-conflict-20261209-101500-ABCDEFG.log")));
+    const ListPair b1 = pairsOf({"b1"});
+    writeListFilePair(QStringLiteral("Phrase.log"), b1.first, QStringLiteral("Mean.log"),
+                      b1.second);
+    const ListPair b0 = pairsOf({"b0", "b00"});
+    const timespec stamp = saveStamp();
+    engineDeliversOne("Phrase.sync-conflict-20261209-101501-HIJKLMN.log", b0.first, stamp);
+    const ListPair ours = pairsOf({"a2"}); // a1 deleted since
+    EXPECT_THROW(sync.save(ours.view(), {}), Failure);
+
+    engineDeliversOne("Mean.sync-conflict-20261209-101502-HIJKLMN.log", b0.second, stamp);
+    EXPECT_TRUE(sync.save(ours.view(), {}));
+    EXPECT_EQ(pairsOnDisk(), (Names{"a2", "b0", "b00", "b1"}));
+    EXPECT_EQ(QDir().entryList(QDir::Files),
+              (QStringList{QStringLiteral("Mean.log"), QStringLiteral("Phrase.log")}));
+    QDir::setCurrent(previous);
+}
+
 TEST(SaveStamp, stampsPassTheCheckAndOtherTimesRarelyDo) {
     for (int i = 0; i < 1000; ++i) {
         const timespec stamp = saveStamp();

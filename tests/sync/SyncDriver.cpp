@@ -4,6 +4,7 @@
 // through "Data Take..." and prints them. Without rounds it only starts, which folds in conflict
 // copies. Usage: quillbook_sync_driver FOLDER SIDE ROUNDS PERIOD_MS START_MS
 #include "app/ProductionServices.h"
+#include "fields/FieldCombo.h"
 #include "launcher/RecordingStarter.h"
 #include "window/ScriptedDialogs.h"
 #include "window/TForm1.h"
@@ -48,6 +49,12 @@ int main(int argc, char** argv) {
             dialogs.answerOk(QStringLiteral("m") + name);
             form.SpeedButton1->click();
             std::printf("%s\n", name.toUtf8().constData());
+            // Files of unequal length right after a save point at the save that broke them.
+            const qsizetype fields[2] = {form.ComboBox1->count(), form.ComboBox2->count()};
+            if (fields[0] != fields[1])
+                std::fprintf(stderr, "%s: after %s the fields hold %lld and %lld entries\n",
+                             argv[2], name.toUtf8().constData(), (long long)fields[0],
+                             (long long)fields[1]);
         }
     }
     // A save that failed (a file caught half replaced by the engine) is made up for now.
