@@ -71,8 +71,8 @@ bool ListPairSync::sameFolder() const {
     return !folder_.isEmpty() && folder_ == QDir::currentPath();
 }
 
-bool ListPairSync::folderBusy() const {
-    return !FolderLock::isFree(QString());
+bool ListPairSync::mayWait() const {
+    return !FolderLock::isFree(QString()) || unsettled(ConflictCopies(names_[0], names_[1]));
 }
 
 MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies) {

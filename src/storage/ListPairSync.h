@@ -45,8 +45,9 @@ public:
     // writing fails.
     std::optional<MergedPair> save(const PairView& lists, Followed follow);
 
-    // Whether a save would wait for another writer right now.
-    bool folderBusy() const;
+    // Whether a save or load would wait right now: another writer holds the folder, or a sync
+    // engine is seen bringing in files.
+    bool mayWait() const;
 
 private:
     struct Identity {

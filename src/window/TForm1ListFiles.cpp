@@ -30,7 +30,7 @@ void TForm1::FormActivate() {
     // Conflict copies a sync engine left are merged in (and saved) first.
     ListPairSync::Loaded lists;
     {
-        const WaitCursor busy(listPair_->folderBusy());
+        const WaitCursor busy(listPair_->mayWait());
         lists = listPair_->load();
     }
     if (!lists.first)
@@ -50,7 +50,7 @@ void TForm1::saveFields() {
     // other writers saved since this window read the files is merged in, never written over.
     std::optional<MergedPair> merged;
     {
-        const WaitCursor busy(listPair_->folderBusy());
+        const WaitCursor busy(listPair_->mayWait());
         merged = listPair_->save({ComboBox1->entries(), ComboBox2->entries()},
                                  {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()});
     }

@@ -135,13 +135,16 @@ TEST(ListPairSyncHalfDelivery, saveWaitsForThePartnerOfAStampedFileThenMergesAli
     // The other machine saved {a1, b1}; only its first file has come in.
     const ListPair theirs = pairsOf({"a1", "b1"});
     const timespec stamp = saveStamp();
+    EXPECT_FALSE(sync.mayWait());
     engineDeliversOne("Phrase.log", theirs.first, stamp);
+    EXPECT_TRUE(sync.mayWait()); // the window shows the busy cursor
     const ListPair ours = pairsOf({"a1", "a2"});
     EXPECT_THROW(sync.save(ours.view(), {}), Failure);
     EXPECT_EQ(readListFile(QStringLiteral("Mean.log")).size(), 1);
 
     // Another program's file bears no stamp: it is merged at once, like the rest of the pair.
     engineDeliversOne("Mean.log", theirs.second, stamp);
+    EXPECT_FALSE(sync.mayWait());
     EXPECT_TRUE(sync.save(ours.view(), {}));
     EXPECT_EQ(pairsOnDisk(), (Names{"a1", "a2", "b1"}));
     const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000, 123}};
