@@ -32,7 +32,6 @@ public:
     // its file over the left one's partner. Whoever knows nothing better counts the left file
     // against the other file in place; `versions` leaves that to the caller.
     int currentLeftover() const { return currentLeftover_; }
-    bool currentSplit() const { return currentLeftover_ >= 0; }
 
     std::vector<PairVersion> versions; // without the files in place as a pair
     QStringList names;                 // the copies

@@ -71,8 +71,8 @@ bool ListPairSync::sameFolder() const {
     return !folder_.isEmpty() && folder_ == QDir::currentPath();
 }
 
-bool ListPairSync::mayWait() const {
-    return !FolderLock::isFree(QString()) || unsettled(ConflictCopies(names_[0], names_[1]));
+bool ListPairSync::folderBusy() const {
+    return !FolderLock::isFree(QString());
 }
 
 MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies) {
@@ -153,13 +153,16 @@ int ListPairSync::arrivingFile(const ConflictCopies& copies) const {
     return !isKnown(last) && partnerAwaited(files[last]) ? last : -1;
 }
 
-ConflictCopies ListPairSync::settledCopies() const {
+ListPairSync::Settled ListPairSync::settledCopies(const Waiting& waiting) const {
     // A sync engine brings in the two files one after the other; a short wait lets it finish.
     const auto until = std::chrono::steady_clock::now() + settleWait_;
-    for (;;) {
+    for (bool first = true;; first = false) {
         ConflictCopies copies(names_[0], names_[1]);
-        if (!unsettled(copies) || std::chrono::steady_clock::now() >= until)
-            return copies;
+        const bool settled = !unsettled(copies);
+        if (settled || std::chrono::steady_clock::now() >= until)
+            return {std::move(copies), settled};
+        if (first && waiting)
+            waiting();
         std::this_thread::sleep_for(SettlePoll);
     }
 }
@@ -183,10 +186,10 @@ void ListPairSync::remember(PairHashes base) {
     base_ = std::move(base);
 }
 
-ListPairSync::Loaded ListPairSync::load() {
+ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
     const FolderLock lock{QString()};
     unconfirmed_.clear(); // what is read is what others may start from
-    const ConflictCopies copies = settledCopies();
+    const auto [copies, settled] = settledCopies(waiting);
     Files files;
     try {
         files = readFiles();
@@ -200,7 +203,7 @@ ListPairSync::Loaded ListPairSync::load() {
         return loaded;
     }
     // Copies whose partners are still on their way wait for a save.
-    if (!copies.empty() && !unsettled(copies)) {
+    if (!copies.empty() && settled) {
         MergedPair merged = copies.currentPaired()
                                 ? uniteListPairs(files.lists.view(), ListPair().view())
                                 : MergedPair{};
@@ -210,7 +213,7 @@ ListPairSync::Loaded ListPairSync::load() {
     }
     // Half of a version the engine did not finish bringing in is shown as it is, but stays new
     // to the window, so a save waits for the rest and merges it.
-    const int arriving = arrivingFile(copies);
+    const int arriving = settled ? -1 : arrivingFile(copies);
     Loaded loaded;
     folder_ = QDir::currentPath();
     known_[0] = files.first;
@@ -231,10 +234,11 @@ ListPairSync::Loaded ListPairSync::load() {
     return loaded;
 }
 
-std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow) {
+std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow,
+                                             const Waiting& waiting) {
     const FolderLock lock{QString()};
-    const ConflictCopies copies = settledCopies();
-    if (unsettled(copies))
+    const auto [copies, settled] = settledCopies(waiting);
+    if (!settled)
         // Half of a version is no pair to merge with, and writing over it would lose it.
         throw Failure(u"Cannot save \"%1\" and \"%2\". A sync engine is still bringing them "
                       u"in; save again in a moment."_s.arg(names_[0], names_[1]));

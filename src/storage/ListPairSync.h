@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 
@@ -25,6 +26,9 @@ public:
     ListPairSync(QString firstName, QString secondName,
                  std::chrono::milliseconds settleWait = std::chrono::seconds(3));
 
+    // Called once when a load or save starts to wait for a sync engine.
+    using Waiting = std::function<void()>;
+
     struct Loaded {
         std::optional<EntryList> first; // nothing when the file does not exist
         std::optional<EntryList> second;
@@ -35,7 +39,7 @@ public:
     // them). Without the first file the second is not handed out (the window shows nothing).
     // Throws what reading the first file throws for a file that exists and cannot be read, the
     // lock failure, and what writing throws.
-    Loaded load();
+    Loaded load(const Waiting& waiting = {});
 
     // Saves the lists. Unless the files are as last read or written (and no conflict copy waits),
     // the files are read and merged with the lists first; the merged lists are returned, with
@@ -43,11 +47,11 @@ public:
     // Throws, leaving the files untouched, when a changed file cannot be read, when the lock
     // stays taken, when a sync engine is still bringing in the files after the wait, or when
     // writing fails.
-    std::optional<MergedPair> save(const PairView& lists, Followed follow);
+    std::optional<MergedPair> save(const PairView& lists, Followed follow,
+                                   const Waiting& waiting = {});
 
-    // Whether a save or load would wait right now: another writer holds the folder, or a sync
-    // engine is seen bringing in files.
-    bool mayWait() const;
+    // Whether a save would wait for another writer's lock right now.
+    bool folderBusy() const;
 
 private:
     struct Identity {
@@ -74,7 +78,11 @@ private:
     // The file in place (0 or 1) whose partner a sync engine is most probably still bringing
     // in, or -1.
     int arrivingFile(const ConflictCopies& copies) const;
-    ConflictCopies settledCopies() const;
+    struct Settled {
+        ConflictCopies copies;
+        bool settled; // no sync engine is seen bringing in files any more
+    };
+    Settled settledCopies(const Waiting& waiting) const;
     void writePair(const EntryList& first, const EntryList& second);
     void write(const MergedPair& merged, const ConflictCopies& copies);
     void remember(PairHashes base);

@@ -30,8 +30,8 @@ void TForm1::FormActivate() {
     // Conflict copies a sync engine left are merged in (and saved) first.
     ListPairSync::Loaded lists;
     {
-        const WaitCursor busy(listPair_->mayWait());
-        lists = listPair_->load();
+        WaitCursor busy(listPair_->folderBusy());
+        lists = listPair_->load([&busy] { busy.show(); });
     }
     if (!lists.first)
         return;
@@ -50,9 +50,10 @@ void TForm1::saveFields() {
     // other writers saved since this window read the files is merged in, never written over.
     std::optional<MergedPair> merged;
     {
-        const WaitCursor busy(listPair_->mayWait());
+        WaitCursor busy(listPair_->folderBusy());
         merged = listPair_->save({ComboBox1->entries(), ComboBox2->entries()},
-                                 {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()});
+                                 {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()},
+                                 [&busy] { busy.show(); });
     }
     if (merged)
         showMergedLists(*merged);

@@ -3,6 +3,7 @@
 #include "storage/ListFile.h"
 #include "storage/SafeFile.h"
 #include "storage/SaveStamp.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 namespace quill {
 namespace {
 
+using namespace Qt::StringLiterals;
 using Names = std::vector<std::string>;
 
 // Every pair is "<name>" / "m:<name>".
@@ -45,12 +47,6 @@ Names pairsOnDisk() {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-void writeBytesAppending(const char* name, const QByteArray& bytes) {
-    QFile file(QString::fromLatin1(name));
-    ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write(bytes);
 }
 
 // Another machine's version put in place by a sync engine, both files with one time, no copy.
@@ -78,8 +74,7 @@ class ListPairSyncTest : public testing::TestWithParam<Case> {};
 
 TEST_P(ListPairSyncTest, engineVersions_dropOnlyPairsTheOtherSideHeld) {
     QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const test::CurrentDirGuard inDir(dir.path());
     ListPairSync sync(QStringLiteral("Phrase.log"), QStringLiteral("Mean.log"));
     sync.load();
     for (const Step& step : GetParam().steps) {
@@ -89,7 +84,6 @@ TEST_P(ListPairSyncTest, engineVersions_dropOnlyPairsTheOtherSideHeld) {
         sync.save(ours.view(), {});
     }
     EXPECT_EQ(pairsOnDisk(), GetParam().expected);
-    QDir::setCurrent(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,14 +114,25 @@ void engineDeliversOne(const char* name, const EntryList& entries, const timespe
     file.commit();
 }
 
-TEST(ListPairSyncHalfDelivery, saveWaitsForThePartnerOfAStampedFileThenMergesAligned) {
+// A window that saved {a1} with a short wait for the engine; `waits` counts the times a save
+// told the window it started waiting (the window then shows the busy cursor).
+class ListPairSyncHalfDelivery : public testing::Test {
+protected:
+    void SetUp() override {
+        sync.load();
+        sync.save(pairsOf({"a1"}).view(), {}, waiting);
+    }
     QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    ListPairSync sync(QStringLiteral("Phrase.log"), QStringLiteral("Mean.log"),
-                      std::chrono::milliseconds(200));
-    sync.load();
-    sync.save(pairsOf({"a1"}).view(), {});
+    const test::CurrentDirGuard inDir{dir.path()};
+    ListPairSync sync{QStringLiteral("Phrase.log"), QStringLiteral("Mean.log"),
+                      std::chrono::milliseconds(200)};
+    int waits = 0;
+    const ListPairSync::Waiting waiting = [this] {
+        ++waits;
+    };
+};
+
+TEST_F(ListPairSyncHalfDelivery, saveWaitsForThePartnerOfAStampedFileThenMergesAligned) {
     struct stat written {};
     ASSERT_EQ(::stat("Phrase.log", &written), 0);
     EXPECT_TRUE(isSaveStamp(written.st_mtim.tv_sec, written.st_mtim.tv_nsec));
@@ -135,46 +140,37 @@ TEST(ListPairSyncHalfDelivery, saveWaitsForThePartnerOfAStampedFileThenMergesAli
     // The other machine saved {a1, b1}; only its first file has come in.
     const ListPair theirs = pairsOf({"a1", "b1"});
     const timespec stamp = saveStamp();
-    EXPECT_FALSE(sync.mayWait());
+    EXPECT_EQ(waits, 0);
     engineDeliversOne("Phrase.log", theirs.first, stamp);
-    EXPECT_TRUE(sync.mayWait()); // the window shows the busy cursor
     const ListPair ours = pairsOf({"a1", "a2"});
-    EXPECT_THROW(sync.save(ours.view(), {}), Failure);
+    EXPECT_THROW(sync.save(ours.view(), {}, waiting), Failure);
+    EXPECT_EQ(waits, 1);
     EXPECT_EQ(readListFile(QStringLiteral("Mean.log")).size(), 1);
 
     // Another program's file bears no stamp: it is merged at once, like the rest of the pair.
     engineDeliversOne("Mean.log", theirs.second, stamp);
-    EXPECT_FALSE(sync.mayWait());
-    EXPECT_TRUE(sync.save(ours.view(), {}));
+    EXPECT_TRUE(sync.save(ours.view(), {}, waiting));
+    EXPECT_EQ(waits, 1);
     EXPECT_EQ(pairsOnDisk(), (Names{"a1", "a2", "b1"}));
     const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000, 123}};
-    writeBytesAppending("Phrase.log", "c1\r\n");
+    test::writeBytes(u"Phrase.log"_s, test::fileBytes(u"Phrase.log"_s) + "c1\r\n");
     ::utimensat(AT_FDCWD, "Phrase.log", times, 0);
-    writeBytesAppending("Mean.log", "m:c1\r\n");
-    EXPECT_TRUE(sync.save(ours.view(), {}));
+    test::writeBytes(u"Mean.log"_s, test::fileBytes(u"Mean.log"_s) + "m:c1\r\n");
+    EXPECT_TRUE(sync.save(ours.view(), {}, waiting));
+    EXPECT_EQ(waits, 1);
     EXPECT_EQ(pairsOnDisk(), (Names{"a1", "a2", "b1", "c1"}));
-    QDir::setCurrent(previous);
 }
 
-TEST(ListPairSyncHalfDelivery,
-     copiesOfAnotherSave_waitForTheirPartnerAndOwnSetAsideWriteAddsNothing) {
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    ListPairSync sync(QStringLiteral("Phrase.log"), QStringLiteral("Mean.log"),
-                      std::chrono::milliseconds(200));
-    sync.load();
-    sync.save(pairsOf({"a1"}).view(), {});
+TEST_F(ListPairSyncHalfDelivery,
+       copiesOfAnotherSave_waitForTheirPartnerAndOwnSetAsideWriteAddsNothing) {
     // The engine set the window's last write aside (a rename keeps the file) and put the other
     // machine's version {b1} in place; of the other machine's set-aside {b0} only the first
     // file has come in.
-    ASSERT_TRUE(QFile::rename(QStringLiteral("Phrase.log"),
-                              QStringLiteral("Phrase.sync-conflict-20261209-101500-ABCDEFG.log")));
-    ASSERT_TRUE(QFile::rename(QStringLiteral("Mean.log"),
-                              QStringLiteral("Mean.sync-conflict-20261209-101500-ABCDEFG.log")));
+    ASSERT_TRUE(
+        QFile::rename(u"Phrase.log"_s, u"Phrase.sync-conflict-20261209-101500-ABCDEFG.log"_s));
+    ASSERT_TRUE(QFile::rename(u"Mean.log"_s, u"Mean.sync-conflict-20261209-101500-ABCDEFG.log"_s));
     const ListPair b1 = pairsOf({"b1"});
-    writeListFilePair(QStringLiteral("Phrase.log"), b1.first, QStringLiteral("Mean.log"),
-                      b1.second);
+    writeListFilePair(u"Phrase.log"_s, b1.first, u"Mean.log"_s, b1.second);
     const ListPair b0 = pairsOf({"b0", "b00"});
     const timespec stamp = saveStamp();
     engineDeliversOne("Phrase.sync-conflict-20261209-101501-HIJKLMN.log", b0.first, stamp);
@@ -184,9 +180,7 @@ TEST(ListPairSyncHalfDelivery,
     engineDeliversOne("Mean.sync-conflict-20261209-101502-HIJKLMN.log", b0.second, stamp);
     EXPECT_TRUE(sync.save(ours.view(), {}));
     EXPECT_EQ(pairsOnDisk(), (Names{"a2", "b0", "b00", "b1"}));
-    EXPECT_EQ(QDir().entryList(QDir::Files),
-              (QStringList{QStringLiteral("Mean.log"), QStringLiteral("Phrase.log")}));
-    QDir::setCurrent(previous);
+    EXPECT_EQ(QDir().entryList(QDir::Files), (QStringList{u"Mean.log"_s, u"Phrase.log"_s}));
 }
 
 TEST(SaveStamp, stampsPassTheCheckAndOtherTimesRarelyDo) {
