@@ -1,8 +1,8 @@
 // Saving the list pair when other writers may share it. For each size: today's plain pair save
-// (the reference), a save when nothing changed outside, and a save after another program
-// appended one pair to both files (read, merge, write). Memory: what holding the lists and the
-// remembered pair hashes costs above an empty start, and the peak of a merging save, against
-// the size of the two files.
+// (the reference), a save when nothing changed outside, a save after another program appended
+// one pair to both files, and the same when the window took a pair too (merge and write). Memory:
+// what holding the lists and the remembered pair hashes costs above an empty start, and the peak of
+// a merging save, against the size of the two files.
 //
 //   build/dev/bench/bench_shared_save [entries ...] [--folder DIR]   (default 1000000 10000000)
 
@@ -86,19 +86,35 @@ void run(qsizetype count) {
         median([&](int) { quill::writeListFilePair(phrase, lists.first, mean, lists.second); });
     const double unchanged = median([&](int) { sync.save(lists.view(), {}); });
     resetPeak();
-    const double appended = median([&](int i) {
-        const QByteArray name = "outside " + QByteArray::number(i);
-        appendOutside(phrase, name + "\r\n");
-        appendOutside(mean, "m" + name + "\r\n");
-        std::optional<quill::MergedPair> merged = sync.save(lists.view(), {});
-        lists = std::move(merged->lists);
-    });
+    // Another program appends a pair; with `own`, the window has taken one of its own too.
+    const auto saveAfterAppend = [&](const char* writer, bool own) {
+        return median([&](int i) {
+            const QByteArray name = writer + QByteArray::number(i);
+            if (own) {
+                lists.first.append("window " + name);
+                lists.second.append("mwindow " + name);
+            }
+            appendOutside(phrase, name + "\r\n");
+            appendOutside(mean, "m" + name + "\r\n");
+            std::optional<quill::MergedPair> merged = sync.save(lists.view(), {});
+            if (merged->appendsToOurs) {
+                lists.first.appendRange(merged->lists.first, 0, merged->lists.first.size());
+                lists.second.appendRange(merged->lists.second, 0, merged->lists.second.size());
+            } else {
+                lists = std::move(merged->lists);
+            }
+        });
+    };
+    const double appended = saveAfterAppend("outside ", false);
+    const double bothAppended = saveAfterAppend("both ", true);
     const double peakRatio = double(statusKiB("VmHWM:") - emptyKiB) * 1024 / files;
     std::printf("%lld entries per list, files %.0f MB\n", (long long)count, files / 1e6);
     std::printf("  plain pair save (today)        %8.1f ms\n", plain);
     std::printf("  save, nothing changed outside  %8.1f ms  (%.3fx)\n", unchanged,
                 unchanged / plain);
     std::printf("  save after an outside append   %8.1f ms  (%.3fx)\n", appended, appended / plain);
+    std::printf("  ... and a pair the window took %8.1f ms  (%.3fx)\n", bothAppended,
+                bothAppended / plain);
     std::printf("  memory above empty start: lists and hashes %.2fx the files, merge peak %.2fx\n",
                 heldRatio, peakRatio);
 }

@@ -15,6 +15,9 @@
 #include <emmintrin.h>
 #endif
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 using namespace Qt::StringLiterals;
 
 namespace quill {
@@ -158,27 +161,90 @@ EntryList splitFile(const QString& path, QByteArray bytes) {
     return entries;
 }
 
-void writeEntries(SafeFile& file, const EntryList& entries) {
+// A checksum of a file's bytes, taken piece by piece.
+class Checksum {
+public:
+    Checksum() { XXH3_64bits_reset(&state_); }
+    void add(QByteArrayView bytes) {
+        XXH3_64bits_update(&state_, bytes.data(), size_t(bytes.size()));
+    }
+    std::uint64_t value() const { return XXH3_64bits_digest(&state_); }
+
+private:
+    XXH3_state_t state_;
+};
+
+// Walks the bytes a list file holds for the entries, piece after piece.
+class ListTextCursor {
+public:
+    explicit ListTextCursor(const EntryList& entries) : entries_(entries) {}
+
+    // Whether the piece is what comes next.
+    bool matches(QByteArrayView piece) {
+        for (qsizetype at = 0; at < piece.size();) {
+            if (index_ >= entries_.size())
+                return false;
+            const QByteArrayView entry = entries_.at(index_);
+            const qsizetype length = entry.size() + 2; // the entry, then CR LF
+            const qsizetype to = std::min(length, offset_ + piece.size() - at);
+            if (offset_ < entry.size()) {
+                const qsizetype same = std::min(to, entry.size()) - offset_;
+                if (std::memcmp(piece.data() + at, entry.data() + offset_, size_t(same)) != 0)
+                    return false;
+                at += same;
+                offset_ += same;
+            }
+            for (; offset_ < to; ++offset_, ++at) {
+                if (piece[at] != "\r\n"[offset_ - entry.size()])
+                    return false;
+            }
+            if (offset_ == length) {
+                ++index_;
+                offset_ = 0;
+            }
+        }
+        return true;
+    }
+
+private:
+    const EntryList& entries_;
+    qsizetype index_ = 0;
+    qsizetype offset_ = 0; // within the entry and its break
+};
+
+ListFileDigest writeEntries(SafeFile& file, ListPieces lists) {
     QByteArray chunk;
     chunk.reserve(WriteChunk + 2);
-    const qsizetype count = entries.size();
-    for (qsizetype i = 0; i < count; ++i) {
-        const QByteArrayView entry = entries.at(i);
-        if (entry.size() >= WriteChunk) {
-            // A very long entry goes out directly instead of through the chunk.
-            file.write(chunk);
-            chunk.resize(0);
-            file.write(entry);
-        } else {
-            chunk.append(entry);
-        }
-        chunk.append("\r\n", 2);
-        if (chunk.size() >= WriteChunk) {
-            file.write(chunk);
-            chunk.resize(0);
+    Checksum checksum;
+    ListFileDigest digest{0, 0, 0};
+    const auto write = [&](QByteArrayView bytes) {
+        file.write(bytes);
+        checksum.add(bytes);
+        digest.size += bytes.size();
+    };
+    for (const EntryList* entries : lists) {
+        const qsizetype count = entries->size();
+        digest.entries += count;
+        for (qsizetype i = 0; i < count; ++i) {
+            const QByteArrayView entry = entries->at(i);
+            if (entry.size() >= WriteChunk) {
+                // A very long entry goes out directly instead of through the chunk.
+                write(chunk);
+                chunk.resize(0);
+                write(entry);
+            } else {
+                chunk.append(entry);
+            }
+            chunk.append("\r\n", 2);
+            if (chunk.size() >= WriteChunk) {
+                write(chunk);
+                chunk.resize(0);
+            }
         }
     }
-    file.write(chunk);
+    write(chunk);
+    digest.checksum = checksum.value();
+    return digest;
 }
 
 } // namespace
@@ -187,31 +253,62 @@ EntryList readListFile(const QString& path) {
     return splitFile(path, readWholeFile(path, MaxListFile));
 }
 
-std::optional<EntryList> readListFileIfPresent(const QString& path) {
+std::optional<EntryList> readListFileIfPresent(const QString& path, ListFileDigest* digest) {
     std::optional<QByteArray> bytes = readWholeFileIfPresent(path, MaxListFile);
     if (!bytes)
         return std::nullopt;
-    return splitFile(path, std::move(*bytes));
+    std::uint64_t checksum = 0;
+    if (digest)
+        checksum = XXH3_64bits(bytes->constData(), size_t(bytes->size()));
+    const qint64 size = bytes->size();
+    EntryList entries = splitFile(path, std::move(*bytes));
+    if (digest)
+        *digest = {size, entries.size(), checksum};
+    return entries;
+}
+
+std::optional<EntryList> readAppendedEntries(const QString& path, const ListFileDigest& known,
+                                             const EntryList& ours, ListFileDigest& digest) {
+    const qsizetype count = known.entries;
+    if (known.size < 0 || count > ours.size() ||
+        ours.rangeBytes(0, count) + 2 * count != known.size)
+        return std::nullopt;
+    // The known head is only compared, through a small buffer; its bytes are not kept.
+    Checksum checksum;
+    ListTextCursor expected(ours);
+    std::optional<QByteArray> rest =
+        readFileBehind(path, known.size, MaxListFile - known.size, [&](QByteArrayView piece) {
+            checksum.add(piece);
+            return expected.matches(piece);
+        });
+    if (!rest || checksum.value() != known.checksum)
+        return std::nullopt;
+    checksum.add(*rest);
+    const qint64 size = known.size + rest->size();
+    EntryList appended = splitFile(path, std::move(*rest));
+    digest = {size, count + appended.size(), checksum.value()};
+    return appended;
 }
 
 void writeListFile(const QString& path, const EntryList& entries) {
     SafeFile file(path);
-    writeEntries(file, entries);
+    writeEntries(file, {&entries});
     file.commit();
 }
 
-void writeListFilePair(const QString& firstPath, const EntryList& first, const QString& secondPath,
-                       const EntryList& second) {
+std::array<ListFileDigest, 2> writeListFilePair(const QString& firstPath, ListPieces first,
+                                                const QString& secondPath, ListPieces second) {
     // Both files are created before either is written, so a refusal costs no writing.
     SafeFile firstFile(firstPath);
     SafeFile secondFile(secondPath);
-    writeEntries(firstFile, first);
-    writeEntries(secondFile, second);
+    const std::array<ListFileDigest, 2> written{writeEntries(firstFile, first),
+                                                writeEntries(secondFile, second)};
     // One modification time marks them as written together, already as they take their places.
     const timespec stamp = saveStamp();
     firstFile.setModificationTime(stamp);
     secondFile.setModificationTime(stamp);
     SafeFile::commitAll({&firstFile, &secondFile});
+    return written;
 }
 
 } // namespace quill

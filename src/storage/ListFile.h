@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 
 namespace quill {
@@ -27,6 +30,14 @@ EntryList splitListText(QByteArrayView bytes);
 // as they were).
 bool splitListText(QByteArray text, EntryList& entries);
 
+// What a save wrote, or a read found, of one list file: its length, its entries and a checksum
+// of its bytes.
+struct ListFileDigest {
+    qint64 size = -1; // -1: nothing known
+    qsizetype entries = 0;
+    std::uint64_t checksum = 0;
+};
+
 // Reads a whole list file. Throws OpenFailure ("Cannot open file "%s". %s") when the file
 // cannot be opened or is not a regular file. A file too large for a field is refused with a
 // plain Failure of the same form ("... File too large"): it is not dropped like a missing
@@ -34,7 +45,16 @@ bool splitListText(QByteArray text, EntryList& entries);
 EntryList readListFile(const QString& path);
 // The same, but a file that does not exist (nor its folder) gives nothing; a file that exists
 // and cannot be read (no permission, a folder, a FIFO, a read error) still throws.
-std::optional<EntryList> readListFileIfPresent(const QString& path);
+// `digest`, when given, describes the file as read.
+std::optional<EntryList> readListFileIfPresent(const QString& path,
+                                               ListFileDigest* digest = nullptr);
+
+// The entries appended to a list file since it was as `known` describes, when it still begins
+// with those bytes and they are entries [0, known.entries) of `ours` as a list file holds them.
+// Only the appended bytes are kept in memory. Nothing when the file no longer begins so (or is
+// gone); `digest` then describes the whole file. Throws what reading throws.
+std::optional<EntryList> readAppendedEntries(const QString& path, const ListFileDigest& known,
+                                             const EntryList& ours, ListFileDigest& digest);
 
 // Writes the entries as a list file, replacing the old one atomically (see SafeFile). Throws the
 // create failure or "Stream write error"; the old file then stays whole.
@@ -44,8 +64,16 @@ void writeListFile(const QString& path, const EntryList& entries);
 // renamed into place, so any failure before the renames (the create failure of either, a full
 // disk) leaves both old files whole; only a crash between the two renames can split the pair.
 // Both get one modification time, a save stamp (see SaveStamp.h).
-// Throws the failure of the first file that fails, as writeListFile does.
-void writeListFilePair(const QString& firstPath, const EntryList& first, const QString& secondPath,
-                       const EntryList& second);
+// Throws the failure of the first file that fails, as writeListFile does. The lists of a file may
+// come in pieces, written one after the other. Returns what was written.
+using ListPieces = std::initializer_list<const EntryList*>;
+std::array<ListFileDigest, 2> writeListFilePair(const QString& firstPath, ListPieces first,
+                                                const QString& secondPath, ListPieces second);
+inline std::array<ListFileDigest, 2> writeListFilePair(const QString& firstPath,
+                                                       const EntryList& first,
+                                                       const QString& secondPath,
+                                                       const EntryList& second) {
+    return writeListFilePair(firstPath, {&first}, secondPath, {&second});
+}
 
 } // namespace quill

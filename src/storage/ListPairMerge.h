@@ -38,6 +38,8 @@ struct MergedPair {
     ListPair lists;
     PairHashes hashes; // of `lists`, the base of the next merge
     Followed followed; // where the followed entries of ours ended up, -1 when they are gone
+    // The lists are only the pairs that go behind ours, which all stay where they were.
+    bool appendsToOurs = false;
 };
 
 // Three-way merge by pairs: `base` is the version both sides started from, `ours` and `theirs`

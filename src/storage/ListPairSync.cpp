@@ -55,9 +55,10 @@ ListPairSync::Files ListPairSync::readFiles() const {
         files.first = identify(names_[0]);
         files.second = identify(names_[1]);
         // The two files are read at once, one on each core.
-        auto reading =
-            std::async(std::launch::async, [this] { return readListFileIfPresent(names_[1]); });
-        std::optional<EntryList> first = readListFileIfPresent(names_[0]);
+        auto reading = std::async(std::launch::async, [this, &files] {
+            return readListFileIfPresent(names_[1], &files.digests[1]);
+        });
+        std::optional<EntryList> first = readListFileIfPresent(names_[0], &files.digests[0]);
         std::optional<EntryList> second = reading.get();
         files.lists.first = first ? std::move(*first) : EntryList();
         files.lists.second = second ? std::move(*second) : EntryList();
@@ -167,22 +168,23 @@ ListPairSync::Settled ListPairSync::settledCopies(const Waiting& waiting) const 
     }
 }
 
-void ListPairSync::writePair(const EntryList& first, const EntryList& second) {
-    writeListFilePair(names_[0], first, names_[1], second);
+ListPairSync::Digests ListPairSync::writePair(ListPieces first, ListPieces second) {
+    return writeListFilePair(names_[0], first, names_[1], second);
 }
 
 void ListPairSync::write(const MergedPair& merged, const ConflictCopies& copies) {
-    writePair(merged.lists.first, merged.lists.second);
-    remember(merged.hashes);
+    remember(merged.hashes, writePair({&merged.lists.first}, {&merged.lists.second}));
     // Everything the copies held is in the lists now.
     for (const QString& name : copies.names)
         QFile::remove(name);
 }
 
-void ListPairSync::remember(PairHashes base) {
+void ListPairSync::remember(PairHashes base, const Digests& digests) {
     folder_ = QDir::currentPath();
     known_[0] = identify(names_[0]);
     known_[1] = identify(names_[1]);
+    digests_[0] = digests[0];
+    digests_[1] = digests[1];
     base_ = std::move(base);
 }
 
@@ -218,6 +220,8 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
     folder_ = QDir::currentPath();
     known_[0] = files.first;
     known_[1] = files.second;
+    digests_[0] = files.digests[0];
+    digests_[1] = files.digests[1];
     if (arriving >= 0)
         known_[arriving] = Identity{true, false};
     if (!files.first.exists) {
@@ -251,12 +255,14 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
             PairHashes unconfirmed = unconfirmedWith(hashes);
             return std::pair(std::move(hashes), std::move(unconfirmed));
         });
-        writePair(lists.first, lists.second);
+        const Digests written = writePair({&lists.first}, {&lists.second});
         auto [hashes, unconfirmed] = hashing.get();
         unconfirmed_ = std::move(unconfirmed);
-        remember(std::move(hashes));
+        remember(std::move(hashes), written);
         return std::nullopt;
     }
+    if (std::optional<MergedPair> result; copies.empty() && saveAppended(lists, follow, result))
+        return result;
     const Files current = readFiles();
     MergedPair merged;
     PairHashes theirs; // what the other writer's version in place holds
@@ -288,6 +294,61 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
     }
     write(merged, copies);
     return merged;
+}
+
+bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
+                                std::optional<MergedPair>& result) {
+    // The files began as the base when their heads are as last read or written (the checksums)
+    // and are the head of the window's lists (compared byte for byte). Then the three-way merge
+    // keeps that head and comes down to merging what each side appended.
+    const qsizetype count = qsizetype(base_.size());
+    if (!sameFolder() || digests_[0].entries != count || digests_[1].entries != count ||
+        lists.first.size() != lists.second.size() || lists.first.size() < count)
+        return false;
+    const Identity before[2] = {identify(names_[0]), identify(names_[1])};
+    Digests digests;
+    auto reading = std::async(std::launch::async, [&] {
+        return readAppendedEntries(names_[1], digests_[1], lists.second, digests[1]);
+    });
+    std::optional<EntryList> first =
+        readAppendedEntries(names_[0], digests_[0], lists.first, digests[0]);
+    std::optional<EntryList> second = reading.get();
+    if (!first || !second || identify(names_[0]) != before[0] || identify(names_[1]) != before[1])
+        return false;
+    const ListPair theirs{std::move(*first), std::move(*second)};
+    ListPair ours;
+    ours.first.appendRange(lists.first, count, lists.first.size());
+    ours.second.appendRange(lists.second, count, lists.second.size());
+    const PairHashes ourHashes = pairHashes(ours.view());
+    const PairHashes theirHashes = pairHashes(theirs.view());
+    MergedPair merged =
+        mergeListPairs({}, ours.view(), theirs.view(), {}, {&ourHashes, &theirHashes});
+    // The window's lists keep their places only when the merge begins with their new pairs.
+    if (merged.hashes.size() < ourHashes.size() ||
+        !std::equal(ourHashes.begin(), ourHashes.end(), merged.hashes.begin()))
+        return false;
+    // Pairs the window added that the other writers lack are theirs to confirm, as after a merge.
+    PairHashes unconfirmed = addedPairs(theirHashes, merged.hashes);
+    const qsizetype kept = ours.view().size();
+    MergedPair behind;
+    behind.lists.first.appendRange(merged.lists.first, kept, merged.lists.first.size());
+    behind.lists.second.appendRange(merged.lists.second, kept, merged.lists.second.size());
+    behind.hashes.assign(merged.hashes.begin() + kept, merged.hashes.end());
+    behind.followed = follow;
+    behind.appendsToOurs = true;
+    // Without new pairs of the window's the files in place are the merge already; otherwise
+    // they gain the window's new pairs and the others' behind them.
+    if (kept > 0) {
+        digests =
+            writePair({&lists.first, &behind.lists.first}, {&lists.second, &behind.lists.second});
+    }
+    PairHashes base = std::move(base_);
+    base.insert(base.end(), merged.hashes.begin(), merged.hashes.end());
+    remember(std::move(base), digests);
+    unconfirmed_ = std::move(unconfirmed);
+    if (!behind.hashes.empty())
+        result = std::move(behind);
+    return true;
 }
 
 PairHashes ListPairSync::unconfirmedWith(const PairHashes& written) const {

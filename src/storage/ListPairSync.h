@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/ConflictCopies.h"
+#include "storage/ListFile.h"
 #include "storage/ListPairMerge.h"
 
 #include <QString>
@@ -64,6 +65,7 @@ private:
     struct Files {
         Identity first, second;
         ListPair lists;
+        std::array<ListFileDigest, 2> digests;
     };
 
     Identity identify(const QString& name) const;
@@ -83,9 +85,15 @@ private:
         bool settled; // no sync engine is seen bringing in files any more
     };
     Settled settledCopies(const Waiting& waiting) const;
-    void writePair(const EntryList& first, const EntryList& second);
+    // A save when other writers only appended pairs to the files since the window last read or
+    // wrote them, and the window only appended to its lists: only the appended pairs are read
+    // and merged, and the window's lists gain those of the other writers. False, having
+    // written nothing, when that is not the case.
+    bool saveAppended(const PairView& lists, Followed follow, std::optional<MergedPair>& result);
+    using Digests = std::array<ListFileDigest, 2>;
+    Digests writePair(ListPieces first, ListPieces second);
     void write(const MergedPair& merged, const ConflictCopies& copies);
-    void remember(PairHashes base);
+    void remember(PairHashes base, const Digests& digests);
     bool sameFolder() const;
     PairHashes baseAgainst(const PairHashes& theirs) const;
     // The unconfirmed pairs after writing `written`: those before plus the pairs it adds.
@@ -93,9 +101,10 @@ private:
 
     QString names_[2];
     std::chrono::milliseconds settleWait_;
-    QString folder_;    // where the remembered files were, empty before the first read
-    Identity known_[2]; // the files as last read or written
-    PairHashes base_;   // the pairs as last read or written
+    QString folder_;            // where the remembered files were, empty before the first read
+    Identity known_[2];         // the files as last read or written
+    ListFileDigest digests_[2]; // their bytes
+    PairHashes base_;           // the pairs as last read or written
     // Pairs this window wrote that no version of another writer has held yet, sorted. A sync
     // engine may put in place a version from another machine that never saw them (resolving a
     // conflict without a copy, or overwriting a save that raced with it); its lacking them is no

@@ -155,8 +155,29 @@ QString fullPath(const QString& path) {
 
 namespace {
 
+// The head of a file that is looked at piece by piece instead of being kept.
+struct HeadReader {
+    qsizetype length;
+    const PieceReader* see;
+    bool seen = false; // the file held the whole head and `see` took every piece
+};
+
+bool readHead(int fd, HeadReader& head) {
+    std::vector<char> piece(size_t(std::min(head.length, WatchedPiece)));
+    for (qsizetype done = 0; done < head.length;) {
+        const ssize_t got =
+            readRetrying(fd, piece.data(), std::min(head.length - done, qsizetype(piece.size())));
+        if (got < 0)
+            throw Failure(u"Stream read error"_s);
+        if (got == 0 || !(*head.see)(QByteArrayView(piece.data(), got)))
+            return false;
+        done += got;
+    }
+    return true;
+}
+
 std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool absentIsNothing,
-                                   const ReadWatcher* watch = nullptr) {
+                                   const ReadWatcher* watch = nullptr, HeadReader* head = nullptr) {
     const auto isAbsent = [&](int error) {
         return absentIsNothing && (error == ENOENT || error == ENOTDIR);
     };
@@ -189,10 +210,13 @@ std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool
     if (::fstat(fd.get(), &info) != 0)
         throw OpenFailure(openMessage(path, errorText(errno)));
     refuseKind(info);
-    if (info.st_size > maxBytes)
+    const qsizetype skipped = head ? head->length : 0;
+    if (info.st_size - skipped > maxBytes)
         throw Failure(openMessage(path, tooLargeText()));
+    if (head && (info.st_size < skipped || !(head->seen = readHead(fd.get(), *head))))
+        return QByteArray();
 
-    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    QByteArray bytes(qsizetype(info.st_size) - skipped, Qt::Uninitialized);
     prefault(bytes.data(), size_t(bytes.size()));
     qsizetype done = 0;
     // A watched read goes in pieces, so the watcher sees the bytes soon after they arrive.
@@ -244,6 +268,13 @@ std::optional<QByteArray> readWholeFileIfPresent(const QString& path, qsizetype 
 
 QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatcher& watch) {
     return *readFile(path, maxBytes, false, &watch);
+}
+
+std::optional<QByteArray> readFileBehind(const QString& path, qsizetype headLength,
+                                         qsizetype maxBytes, const PieceReader& seeHead) {
+    HeadReader head{headLength, &seeHead};
+    std::optional<QByteArray> rest = readFile(path, maxBytes, true, nullptr, &head);
+    return head.seen ? rest : std::nullopt;
 }
 
 void writeFileAtomically(const QString& path, QByteArrayView bytes) {

@@ -26,6 +26,15 @@ using ReadWatcher = std::function<void(QByteArrayView soFar, qint64 size)>;
 // readWholeFile() that lets the watcher look at the bytes as they come in.
 QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatcher& watch);
 
+// Takes a piece of a file's head; false stops the reading.
+using PieceReader = std::function<bool(QByteArrayView piece)>;
+// Reads a regular file whose first `headLength` bytes go to `seeHead` in pieces of at most 1 MiB,
+// through one reused buffer, and returns the bytes behind them (at most maxBytes). Nothing when
+// the file does not exist, is shorter, or `seeHead` stopped the reading; other refusals as
+// readWholeFile().
+std::optional<QByteArray> readFileBehind(const QString& path, qsizetype headLength,
+                                         qsizetype maxBytes, const PieceReader& seeHead);
+
 // Replaces the file with the bytes, or leaves the old file whole. A temporary file is written
 // in the target's folder (through a symbolic link to its target), every byte checked, flushed
 // and synced, then renamed over the old file, keeping its permissions.

@@ -60,6 +60,12 @@ void TForm1::saveFields() {
 }
 
 void TForm1::showMergedLists(MergedPair& merged) {
+    if (merged.appendsToOurs) {
+        // Other writers only appended: their pairs go behind the entries, the rest stays as is.
+        ComboBox1->addEntries(merged.lists.first);
+        ComboBox2->addEntries(merged.lists.second);
+        return;
+    }
     ComboBox1->replaceAllEntries(std::move(merged.lists.first), merged.followed.first);
     ComboBox2->replaceAllEntries(std::move(merged.lists.second), merged.followed.second);
 }

@@ -183,6 +183,88 @@ TEST_F(ListPairSyncHalfDelivery,
     EXPECT_EQ(QDir().entryList(QDir::Files), (QStringList{u"Mean.log"_s, u"Phrase.log"_s}));
 }
 
+// The lists of both files as they are on disk.
+ListPair listsOnDisk() {
+    return {readListFile(u"Phrase.log"_s), readListFile(u"Mean.log"_s)};
+}
+
+// The window read {a, b, c}; then it changes its lists to `ours` and another program adds
+// bytes to the files (or replaces the first entry) before the window saves again. A save that
+// reads only what was appended must give what merging the whole files gives, and remember the
+// result as its base: an outside deletion afterwards is then merged as one.
+// (Files the window read rather than wrote, so no pair of its own waits for confirmation.)
+TEST(ListPairSyncAppend, savesAsAMergeOfTheWholeFilesWould) {
+    const struct {
+        const char* name;
+        Names ours;
+        QByteArray phrases, meanings; // appended to the files
+        const char* deleted;          // the pair the other program deletes afterwards
+        bool rewriteHead = false;     // the other program also replaced "a" with "z"
+        bool rewritten = true;        // whether the save writes the files
+    } rows[] = {
+        {"outsideOnly", {"a", "b", "c"}, "d\r\n", "m:d\r\n", "d", false, false},
+        {"both", {"a", "b", "c", "n"}, "d\r\n", "m:d\r\n", "d"},
+        {"samePair", {"a", "b", "c", "d"}, "d\r\n", "m:d\r\n", "d"},
+        {"reordered", {"a", "b", "c", "p", "y"}, "x\r\np\r\n", "m:x\r\nm:p\r\n", "x"},
+        {"firstFileOnly", {"a", "b", "c", "n"}, "d\r\ne\r\n", "", "b"},
+        {"otherLineBreaks", {"a", "b", "c"}, "d\ne\r", "m:d\rm:e", "d", false, false},
+        {"touchedOnly", {"a", "b", "c"}, "", "", "c", false, false},
+        {"headRewritten", {"a", "b", "c", "n"}, "d\r\n", "m:d\r\n", "d", true},
+        {"windowReplacedLast", {"a", "b", "n"}, "d\r\n", "m:d\r\n", "d"},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir dir;
+        const test::CurrentDirGuard inDir(dir.path());
+        const ListPair base = pairsOf({"a", "b", "c"});
+        writeListFilePair(u"Phrase.log"_s, base.first, u"Mean.log"_s, base.second);
+        ListPairSync sync(u"Phrase.log"_s, u"Mean.log"_s);
+        sync.load();
+        QByteArray phrases = test::fileBytes(u"Phrase.log"_s) + row.phrases;
+        if (row.rewriteHead)
+            phrases[0] = 'z';
+        test::writeBytes(u"Phrase.log"_s, phrases);
+        test::writeBytes(u"Mean.log"_s, test::fileBytes(u"Mean.log"_s) + row.meanings);
+        const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000, 42}};
+        for (const char* name : {"Phrase.log", "Mean.log"})
+            ::utimensat(AT_FDCWD, name, times, 0);
+        struct stat before {};
+        ::stat("Phrase.log", &before);
+
+        ListPair ours = pairsOf(row.ours);
+        const ListPair expected =
+            mergeListPairs(pairHashes(base.view()), ours.view(), listsOnDisk().view()).lists;
+        std::optional<MergedPair> merged = sync.save(ours.view(), {});
+        if (merged && merged->appendsToOurs) {
+            ours.first.appendRange(merged->lists.first, 0, merged->lists.first.size());
+            ours.second.appendRange(merged->lists.second, 0, merged->lists.second.size());
+        } else if (merged) {
+            ours = std::move(merged->lists);
+        }
+        EXPECT_EQ(ours.first, expected.first) << row.name;
+        EXPECT_EQ(ours.second, expected.second) << row.name;
+        const ListPair onDisk = listsOnDisk();
+        EXPECT_TRUE(onDisk.first == expected.first && onDisk.second == expected.second) << row.name;
+        struct stat after {};
+        ::stat("Phrase.log", &after);
+        EXPECT_EQ(after.st_ino != before.st_ino, row.rewritten) << row.name;
+
+        // Another program deletes a pair it held: only that pair goes.
+        ListPair rest;
+        for (qsizetype i = 0; i < onDisk.view().size(); ++i) {
+            if (onDisk.first.at(i) == row.deleted)
+                continue;
+            rest.first.append(onDisk.first.at(i));
+            if (i < onDisk.second.size())
+                rest.second.append(onDisk.second.at(i));
+        }
+        test::writeBytes(u"Phrase.log"_s, listText(rest.first));
+        test::writeBytes(u"Mean.log"_s, listText(rest.second));
+        sync.save(ours.view(), {});
+        const ListPair last = listsOnDisk();
+        EXPECT_TRUE(last.first == rest.first && last.second == rest.second) << row.name;
+    }
+}
+
 TEST(SaveStamp, stampsPassTheCheckAndOtherTimesRarelyDo) {
     for (int i = 0; i < 1000; ++i) {
         const timespec stamp = saveStamp();
