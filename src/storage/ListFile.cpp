@@ -212,39 +212,61 @@ private:
     qsizetype offset_ = 0; // within the entry and its break
 };
 
-ListFileDigest writeEntries(SafeFile& file, ListPieces lists) {
+struct WrittenList {
+    ListFileDigest digest;
+    bool extendsKnown = false;
+};
+
+// Writes the entries; whether the file begins with the bytes `known` describes (a version of
+// known->entries entries) is seen as the stream passes that point.
+WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest* known) {
     QByteArray chunk;
     chunk.reserve(WriteChunk + 2);
     Checksum checksum;
-    ListFileDigest digest{0, 0, 0};
-    const auto write = [&](QByteArrayView bytes) {
-        file.write(bytes);
-        checksum.add(bytes);
-        digest.size += bytes.size();
+    WrittenList written{{0, 0, 0}};
+    ListFileDigest& digest = written.digest;
+    qsizetype summed = 0; // bytes at the chunk's start that are in the checksum already
+    const auto sum = [&] {
+        checksum.add(QByteArrayView(chunk).sliced(summed));
+        summed = chunk.size();
+    };
+    const auto flush = [&] {
+        sum();
+        file.write(chunk);
+        digest.size += chunk.size();
+        chunk.resize(0);
+        summed = 0;
+    };
+    const auto checkpoint = [&] {
+        if (known && digest.entries == known->entries &&
+            digest.size + chunk.size() == known->size) {
+            sum();
+            written.extendsKnown = checksum.value() == known->checksum;
+        }
     };
     for (const EntryList* entries : lists) {
         const qsizetype count = entries->size();
-        digest.entries += count;
-        for (qsizetype i = 0; i < count; ++i) {
+        for (qsizetype i = 0; i < count; ++i, ++digest.entries) {
+            checkpoint();
             const QByteArrayView entry = entries->at(i);
             if (entry.size() >= WriteChunk) {
                 // A very long entry goes out directly instead of through the chunk.
-                write(chunk);
-                chunk.resize(0);
-                write(entry);
+                flush();
+                file.write(entry);
+                checksum.add(entry);
+                digest.size += entry.size();
             } else {
                 chunk.append(entry);
             }
             chunk.append("\r\n", 2);
-            if (chunk.size() >= WriteChunk) {
-                write(chunk);
-                chunk.resize(0);
-            }
+            if (chunk.size() >= WriteChunk)
+                flush();
         }
     }
-    write(chunk);
+    checkpoint();
+    flush();
     digest.checksum = checksum.value();
-    return digest;
+    return written;
 }
 
 } // namespace
@@ -292,17 +314,19 @@ std::optional<EntryList> readAppendedEntries(const QString& path, const ListFile
 
 void writeListFile(const QString& path, const EntryList& entries) {
     SafeFile file(path);
-    writeEntries(file, {&entries});
+    writeEntries(file, {&entries}, nullptr);
     file.commit();
 }
 
-std::array<ListFileDigest, 2> writeListFilePair(const QString& firstPath, ListPieces first,
-                                                const QString& secondPath, ListPieces second) {
+WrittenPair writeListFilePair(const QString& firstPath, ListPieces first, const QString& secondPath,
+                              ListPieces second, const ListFileDigests* known) {
     // Both files are created before either is written, so a refusal costs no writing.
     SafeFile firstFile(firstPath);
     SafeFile secondFile(secondPath);
-    const std::array<ListFileDigest, 2> written{writeEntries(firstFile, first),
-                                                writeEntries(secondFile, second)};
+    const WrittenList lists[2] = {writeEntries(firstFile, first, known ? &(*known)[0] : nullptr),
+                                  writeEntries(secondFile, second, known ? &(*known)[1] : nullptr)};
+    const WrittenPair written{{lists[0].digest, lists[1].digest},
+                              {lists[0].extendsKnown, lists[1].extendsKnown}};
     // One modification time marks them as written together, already as they take their places.
     const timespec stamp = saveStamp();
     firstFile.setModificationTime(stamp);

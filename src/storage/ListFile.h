@@ -65,14 +65,19 @@ void writeListFile(const QString& path, const EntryList& entries);
 // disk) leaves both old files whole; only a crash between the two renames can split the pair.
 // Both get one modification time, a save stamp (see SaveStamp.h).
 // Throws the failure of the first file that fails, as writeListFile does. The lists of a file may
-// come in pieces, written one after the other. Returns what was written.
+// come in pieces, written one after the other. Returns what was written, and whether each file
+// begins with the bytes of the version `known` describes, if given: then that version's entries
+// are the head of the new ones.
 using ListPieces = std::initializer_list<const EntryList*>;
-std::array<ListFileDigest, 2> writeListFilePair(const QString& firstPath, ListPieces first,
-                                                const QString& secondPath, ListPieces second);
-inline std::array<ListFileDigest, 2> writeListFilePair(const QString& firstPath,
-                                                       const EntryList& first,
-                                                       const QString& secondPath,
-                                                       const EntryList& second) {
+using ListFileDigests = std::array<ListFileDigest, 2>;
+struct WrittenPair {
+    ListFileDigests digests;
+    std::array<bool, 2> extendsKnown{};
+};
+WrittenPair writeListFilePair(const QString& firstPath, ListPieces first, const QString& secondPath,
+                              ListPieces second, const ListFileDigests* known = nullptr);
+inline WrittenPair writeListFilePair(const QString& firstPath, const EntryList& first,
+                                     const QString& secondPath, const EntryList& second) {
     return writeListFilePair(firstPath, {&first}, secondPath, {&second});
 }
 

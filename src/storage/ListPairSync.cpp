@@ -168,24 +168,51 @@ ListPairSync::Settled ListPairSync::settledCopies(const Waiting& waiting) const 
     }
 }
 
-ListPairSync::Digests ListPairSync::writePair(ListPieces first, ListPieces second) {
-    return writeListFilePair(names_[0], first, names_[1], second);
+WrittenPair ListPairSync::writePair(ListPieces first, ListPieces second,
+                                    const ListFileDigests* known) {
+    return writeListFilePair(names_[0], first, names_[1], second, known);
 }
 
 void ListPairSync::write(const MergedPair& merged, const ConflictCopies& copies) {
-    remember(merged.hashes, writePair({&merged.lists.first}, {&merged.lists.second}));
+    remember(merged.hashes, writePair({&merged.lists.first}, {&merged.lists.second}).digests);
     // Everything the copies held is in the lists now.
     for (const QString& name : copies.names)
         QFile::remove(name);
 }
 
-void ListPairSync::remember(PairHashes base, const Digests& digests) {
+void ListPairSync::remember(PairHashes base, const ListFileDigests& digests) {
     folder_ = QDir::currentPath();
     known_[0] = identify(names_[0]);
     known_[1] = identify(names_[1]);
-    digests_[0] = digests[0];
-    digests_[1] = digests[1];
+    digests_ = digests;
     base_ = std::move(base);
+}
+
+void ListPairSync::saveAsIs(const PairView& lists) {
+    // Lists the window only added pairs to keep the base as their head, which the write
+    // confirms (the files then begin as last read or written); only the new pairs are hashed.
+    // Lists changed otherwise are hashed anew on another core while they are written.
+    const qsizetype count = qsizetype(base_.size());
+    const bool grown = digests_[0].entries == count && digests_[1].entries == count &&
+                       lists.first.size() >= count && lists.second.size() >= count;
+    std::future<PairHashes> hashing;
+    if (!grown)
+        hashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
+    const WrittenPair written =
+        writePair({&lists.first}, {&lists.second}, grown ? &digests_ : nullptr);
+    if (grown && written.extendsKnown[0] && written.extendsKnown[1]) {
+        PairHashes added;
+        for (qsizetype i = count; i < lists.size(); ++i)
+            added.push_back(pairHash(lists, i));
+        unconfirmed_ = unconfirmedWith(addedPairs({}, added));
+        PairHashes base = std::move(base_);
+        base.insert(base.end(), added.begin(), added.end());
+        remember(std::move(base), written.digests);
+        return;
+    }
+    PairHashes hashes = grown ? pairHashes(lists) : hashing.get();
+    unconfirmed_ = unconfirmedWith(addedPairs(base_, hashes));
+    remember(std::move(hashes), written.digests);
 }
 
 ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
@@ -220,8 +247,7 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
     folder_ = QDir::currentPath();
     known_[0] = files.first;
     known_[1] = files.second;
-    digests_[0] = files.digests[0];
-    digests_[1] = files.digests[1];
+    digests_ = files.digests;
     if (arriving >= 0)
         known_[arriving] = Identity{true, false};
     if (!files.first.exists) {
@@ -249,16 +275,8 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
     const bool unchanged =
         sameFolder() && identify(names_[0]) == known_[0] && identify(names_[1]) == known_[1];
     if (unchanged && copies.empty()) {
-        // The common case: written as it is; the new base is hashed meanwhile on another core.
-        auto hashing = std::async(std::launch::async, [this, &lists] {
-            PairHashes hashes = pairHashes(lists);
-            PairHashes unconfirmed = unconfirmedWith(hashes);
-            return std::pair(std::move(hashes), std::move(unconfirmed));
-        });
-        const Digests written = writePair({&lists.first}, {&lists.second});
-        auto [hashes, unconfirmed] = hashing.get();
-        unconfirmed_ = std::move(unconfirmed);
-        remember(std::move(hashes), written);
+        // The common case.
+        saveAsIs(lists);
         return std::nullopt;
     }
     if (std::optional<MergedPair> result; copies.empty() && saveAppended(lists, follow, result))
@@ -288,7 +306,7 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
     merged = foldCopies(std::move(merged), copies);
     if (apart) {
         // Nothing new of another writer was read: what was unconfirmed stays so.
-        unconfirmed_ = unconfirmedWith(merged.hashes);
+        unconfirmed_ = unconfirmedWith(addedPairs(base_, merged.hashes));
     } else {
         unconfirmed_ = addedPairs(theirs, merged.hashes);
     }
@@ -306,7 +324,7 @@ bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
         lists.first.size() != lists.second.size() || lists.first.size() < count)
         return false;
     const Identity before[2] = {identify(names_[0]), identify(names_[1])};
-    Digests digests;
+    ListFileDigests digests;
     auto reading = std::async(std::launch::async, [&] {
         return readAppendedEntries(names_[1], digests_[1], lists.second, digests[1]);
     });
@@ -340,7 +358,8 @@ bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
     // they gain the window's new pairs and the others' behind them.
     if (kept > 0) {
         digests =
-            writePair({&lists.first, &behind.lists.first}, {&lists.second, &behind.lists.second});
+            writePair({&lists.first, &behind.lists.first}, {&lists.second, &behind.lists.second})
+                .digests;
     }
     PairHashes base = std::move(base_);
     base.insert(base.end(), merged.hashes.begin(), merged.hashes.end());
@@ -351,9 +370,7 @@ bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
     return true;
 }
 
-PairHashes ListPairSync::unconfirmedWith(const PairHashes& written) const {
-    // The pairs no other writer has held yet, and those this write adds to the base.
-    const PairHashes added = addedPairs(base_, written);
+PairHashes ListPairSync::unconfirmedWith(const PairHashes& added) const {
     PairHashes unconfirmed;
     std::set_union(unconfirmed_.begin(), unconfirmed_.end(), added.begin(), added.end(),
                    std::back_inserter(unconfirmed));

@@ -65,7 +65,7 @@ private:
     struct Files {
         Identity first, second;
         ListPair lists;
-        std::array<ListFileDigest, 2> digests;
+        ListFileDigests digests;
     };
 
     Identity identify(const QString& name) const;
@@ -90,21 +90,24 @@ private:
     // and merged, and the window's lists gain those of the other writers. False, having
     // written nothing, when that is not the case.
     bool saveAppended(const PairView& lists, Followed follow, std::optional<MergedPair>& result);
-    using Digests = std::array<ListFileDigest, 2>;
-    Digests writePair(ListPieces first, ListPieces second);
+    // Writes the lists when the files are as last read or written.
+    void saveAsIs(const PairView& lists);
+    WrittenPair writePair(ListPieces first, ListPieces second,
+                          const ListFileDigests* known = nullptr);
     void write(const MergedPair& merged, const ConflictCopies& copies);
-    void remember(PairHashes base, const Digests& digests);
+    void remember(PairHashes base, const ListFileDigests& digests);
     bool sameFolder() const;
     PairHashes baseAgainst(const PairHashes& theirs) const;
-    // The unconfirmed pairs after writing `written`: those before plus the pairs it adds.
-    PairHashes unconfirmedWith(const PairHashes& written) const;
+    // The unconfirmed pairs after a write that adds the pairs `added` (sorted) to the base:
+    // those before and these.
+    PairHashes unconfirmedWith(const PairHashes& added) const;
 
     QString names_[2];
     std::chrono::milliseconds settleWait_;
-    QString folder_;            // where the remembered files were, empty before the first read
-    Identity known_[2];         // the files as last read or written
-    ListFileDigest digests_[2]; // their bytes
-    PairHashes base_;           // the pairs as last read or written
+    QString folder_;          // where the remembered files were, empty before the first read
+    Identity known_[2];       // the files as last read or written
+    ListFileDigests digests_; // their bytes
+    PairHashes base_;         // the pairs as last read or written
     // Pairs this window wrote that no version of another writer has held yet, sorted. A sync
     // engine may put in place a version from another machine that never saw them (resolving a
     // conflict without a copy, or overwriting a save that raced with it); its lacking them is no

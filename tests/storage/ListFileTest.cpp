@@ -266,6 +266,77 @@ TEST_F(ListFileTest, fileWhoseSizeIsUnknown_isReadToItsEndWithinTheLimit) {
               "Cannot open file \"" + status.toStdString() + "\". File too large");
 }
 
+// A head with an entry longer than a write chunk, so the checksum spans both ways of writing.
+EntryList digestHead() {
+    EntryList head;
+    head.append("a");
+    head.append(QByteArray(3 << 20, 'x'));
+    head.append("b");
+    return head;
+}
+
+TEST_F(ListFileTest, appendedEntries_areReadOnlyWhileTheFileBeginsAsKnownAndAsTheList) {
+    const struct {
+        const char* name;
+        QByteArray appended;
+        qsizetype changedByte = -1; // in the file's head
+        bool listChanged = false;
+        std::vector<QByteArray> expected = {};
+        bool found = true;
+    } rows[] = {
+        {"appended", "c\r\nd", -1, false, {"c", "d"}},
+        {"nothingAppended", ""},
+        {"fileHeadChanged", "c\r\n", 5, false, {}, false},
+        {"fileEndChanged", "c\r\n", (3 << 20) + 7, false, {}, false},
+        {"listChanged", "c\r\n", -1, true, {}, false},
+    };
+    const QString file = path(u"Phrase.log"_s);
+    for (const auto& row : rows) {
+        const EntryList head = digestHead();
+        const EntryList empty;
+        const ListFileDigest known =
+            writeListFilePair(file, {&head, &empty}, path(u"Mean.log"_s), {&empty}).digests[0];
+        ListFileDigest read;
+        readListFileIfPresent(file, &read);
+        EXPECT_TRUE(read.size == known.size && read.entries == 3 && read.checksum == known.checksum)
+            << row.name;
+        QByteArray bytes = test::fileBytes(file) + row.appended;
+        if (row.changedByte >= 0)
+            bytes[row.changedByte] = '!';
+        test::writeBytes(file, bytes);
+        EntryList ours = digestHead();
+        if (row.listChanged)
+            ours.remove(0);
+        ours.append("mine"); // entries behind the known ones do not matter
+        ListFileDigest now;
+        const std::optional<EntryList> appended = readAppendedEntries(file, known, ours, now);
+        ASSERT_EQ(appended.has_value(), row.found) << row.name;
+        if (!appended)
+            continue;
+        std::vector<QByteArray> entries;
+        for (qsizetype i = 0; i < appended->size(); ++i)
+            entries.push_back(appended->at(i).toByteArray());
+        EXPECT_EQ(entries, row.expected) << row.name;
+        readListFileIfPresent(file, &read);
+        EXPECT_TRUE(read.size == now.size && read.entries == now.entries &&
+                    read.checksum == now.checksum)
+            << row.name;
+    }
+}
+
+TEST_F(ListFileTest, pairWrite_tellsWhetherEachFileKeptTheKnownHead) {
+    const EntryList head = digestHead();
+    const EntryList more = splitListText("c\r\n");
+    const ListFileDigests known =
+        writeListFilePair(path(u"Phrase.log"_s), head, path(u"Mean.log"_s), more).digests;
+    EntryList changed = digestHead();
+    changed.remove(2);
+    changed.append("B");
+    const WrittenPair written = writeListFilePair(path(u"Phrase.log"_s), {&head, &more},
+                                                  path(u"Mean.log"_s), {&changed}, &known);
+    EXPECT_EQ(written.extendsKnown, (std::array<bool, 2>{true, false}));
+}
+
 TEST_F(ListFileTest, errorText_dropsTrailingBlanksAndPeriods) {
     EXPECT_EQ(errorText(ENOENT), u"No such file or directory"_s);
     EXPECT_EQ(errorText(EACCES), u"Permission denied"_s);
