@@ -3,12 +3,12 @@
 //   bench_fields                 both widgets, keys typed into the focused combo box
 //   bench_fields --fields-only   only the field widgets
 //   bench_fields --line-edit     keys sent straight to the edit line
+#include "BenchTiming.h"
 #include "core/EntryList.h"
 #include "fields/FieldCombo.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -17,13 +17,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <malloc.h>
 #include <memory>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+using bench::median;
+using bench::milliseconds;
 
 constexpr int entryCount = 1'000'000;
 constexpr int repeats = 5;
@@ -53,18 +55,6 @@ QByteArray word(QRandomGenerator& random) {
     for (char& c : w)
         c = char('a' + random.bounded(26));
     return w;
-}
-
-double milliseconds(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 void line(const char* subject, const char* figure, double value, const char* unit) {

@@ -6,11 +6,11 @@
 //
 //   build/dev/bench/bench_shared_save [entries ...] [--folder DIR]   (default 1000000 10000000)
 
+#include "BenchTiming.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,35 +58,23 @@ void appendOutside(const QString& name, const QByteArray& line) {
     file.write(line);
 }
 
-template <typename Step> double milliseconds(Step step) {
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double middle(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 // Median of the runs, in milliseconds.
-template <typename Step> double median(Step step) {
+template <typename Step> double medianOfRuns(Step step) {
     std::vector<double> times;
     for (int i = 0; i < Repeats; ++i)
-        times.push_back(milliseconds([&] { step(i); }));
-    return middle(std::move(times));
+        times.push_back(bench::milliseconds([&] { step(i); }));
+    return bench::median(std::move(times));
 }
 
 // Medians of two steps run by turns, so both meet the same state of the disk cache.
-template <typename First, typename Second>
-std::pair<double, double> medians(First first, Second second) {
+std::pair<double, double> mediansByTurns(const std::function<void()>& first,
+                                         const std::function<void()>& second) {
     std::vector<double> times[2];
     for (int i = 0; i < Repeats; ++i) {
-        times[0].push_back(milliseconds(first));
-        times[1].push_back(milliseconds(second));
+        times[0].push_back(bench::milliseconds(first));
+        times[1].push_back(bench::milliseconds(second));
     }
-    return {middle(std::move(times[0])), middle(std::move(times[1]))};
+    return {bench::median(std::move(times[0])), bench::median(std::move(times[1]))};
 }
 
 void run(qsizetype count) {
@@ -101,7 +90,7 @@ void run(qsizetype count) {
     const double heldRatio = double(statusKiB("VmRSS:") - emptyKiB) * 1024 / files;
 
     // The plain save writes files of its own beside the pair, so the shared pair stays unchanged.
-    const auto [plain, unchanged] = medians(
+    const auto [plain, unchanged] = mediansByTurns(
         [&] {
             quill::writeListFilePair(u"Plain"_s + phrase, lists.first, u"Plain"_s + mean,
                                      lists.second);
@@ -110,7 +99,7 @@ void run(qsizetype count) {
     resetPeak();
     // Another program appends a pair; with `own`, the window has taken one of its own too.
     const auto saveAfterAppend = [&](const char* writer, bool own) {
-        return median([&](int i) {
+        return medianOfRuns([&](int i) {
             const QByteArray name = writer + QByteArray::number(i);
             if (own) {
                 lists.first.append("window " + name);

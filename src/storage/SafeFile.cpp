@@ -158,18 +158,18 @@ namespace {
 // The head of a file that is looked at piece by piece instead of being kept.
 struct HeadReader {
     qsizetype length;
-    const PieceReader* see;
-    bool seen = false; // the file held the whole head and `see` took every piece
+    const PieceReader& see;
 };
 
-bool readHead(int fd, HeadReader& head) {
+// Whether the file held the whole head and `see` took every piece.
+bool readHead(int fd, const HeadReader& head) {
     std::vector<char> piece(size_t(std::min(head.length, WatchedPiece)));
     for (qsizetype done = 0; done < head.length;) {
         const ssize_t got =
             readRetrying(fd, piece.data(), std::min(head.length - done, qsizetype(piece.size())));
         if (got < 0)
             throw Failure(u"Stream read error"_s);
-        if (got == 0 || !(*head.see)(QByteArrayView(piece.data(), got)))
+        if (got == 0 || !head.see(QByteArrayView(piece.data(), got)))
             return false;
         done += got;
     }
@@ -177,7 +177,8 @@ bool readHead(int fd, HeadReader& head) {
 }
 
 std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool absentIsNothing,
-                                   const ReadWatcher* watch = nullptr, HeadReader* head = nullptr) {
+                                   const ReadWatcher* watch = nullptr,
+                                   const HeadReader* head = nullptr) {
     const auto isAbsent = [&](int error) {
         return absentIsNothing && (error == ENOENT || error == ENOTDIR);
     };
@@ -213,8 +214,9 @@ std::optional<QByteArray> readFile(const QString& path, qsizetype maxBytes, bool
     const qsizetype skipped = head ? head->length : 0;
     if (info.st_size - skipped > maxBytes)
         throw Failure(openMessage(path, tooLargeText()));
-    if (head && (info.st_size < skipped || !(head->seen = readHead(fd.get(), *head))))
-        return QByteArray();
+    // A file without the whole head gives nothing, like a missing one.
+    if (head && (info.st_size < skipped || !readHead(fd.get(), *head)))
+        return std::nullopt;
 
     QByteArray bytes(qsizetype(info.st_size) - skipped, Qt::Uninitialized);
     prefault(bytes.data(), size_t(bytes.size()));
@@ -272,9 +274,8 @@ QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatc
 
 std::optional<QByteArray> readFileBehind(const QString& path, qsizetype headLength,
                                          qsizetype maxBytes, const PieceReader& seeHead) {
-    HeadReader head{headLength, &seeHead};
-    std::optional<QByteArray> rest = readFile(path, maxBytes, true, nullptr, &head);
-    return head.seen ? rest : std::nullopt;
+    const HeadReader head{headLength, seeHead};
+    return readFile(path, maxBytes, true, nullptr, &head);
 }
 
 void writeFileAtomically(const QString& path, QByteArrayView bytes) {
