@@ -33,6 +33,14 @@ protected:
     QStringList folderFiles(const QString& folder) {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden);
     }
+    // Imports the bytes as the named file into a new folder; what the lists then hold is checked
+    // by the caller.
+    ExchangeResult imported(const QString& folder, const QString& name, QByteArrayView content,
+                            const QStringList& options) {
+        folderWith(folder, {}, {});
+        writeBytes(temp.filePath(name), content);
+        return run(QStringList{u"import"_s, name, folder} + options);
+    }
 };
 
 // Valid UTF-8 without control characters, so every format gives the very same lists back.
@@ -113,6 +121,33 @@ TEST_F(ExchangeCommand, failures_oneLineTheirStatusAndNothingWritten) {
     EXPECT_EQ(folderFiles(lists), (QStringList{u"Mean.log"_s, u"Phrase.log"_s}));
     EXPECT_EQ(fileBytes(lists + u"/Phrase.log"_s), "a\r\n");
     EXPECT_EQ(folderFiles(unreadable), QStringList{u"Phrase.log"_s});
+}
+
+TEST_F(ExchangeCommand, importAnkiHtml_keepsWordsApartAndDecodesEveryReference) {
+    const struct {
+        QByteArray html;
+        QByteArray text;
+    } rows[] = {
+        {"<div>une</div><div>deux</div>", "une deux"},
+        {"<p>a </p><P> b</P><br><ul><li>c</li><li>d</li></ul>", "a b c d"},
+        {"<table><tr><td>x</td><td>y</td></tr><tr><td>z</td></tr></table>", "x y z"},
+        {"&eacute;t&eacute; &Ccedil;&hearts;&thetasym;&apos;",
+         "\xC3\xA9t\xC3\xA9 \xC3\x87\xE2\x99\xA5\xCF\x91'"},
+        {"&NotEqualTilde; &CounterClockwiseContourIntegral; &nbsp", "\xE2\x89\x82\xCC\xB8 "
+                                                                    "\xE2\x88\xB3 &nbsp"},
+        {"&#0;&#x110000;&#xD800;&#150;&#x20ac;&#65",
+         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x80\x93\xE2\x82\xAC\x41"},
+        {"a < b <!-- <div> --> &bogus; <b>c</b>", "a < b  &bogus; c"},
+    };
+    QByteArray file = "#separator:tab\n#html:true\n";
+    QByteArray phrases;
+    for (const auto& row : rows) {
+        file += row.html + "\tm\n";
+        phrases += row.text + "\r\n";
+    }
+    const ExchangeResult result = imported(u"html"_s, u"html.txt"_s, file, {});
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError.toStdString();
+    EXPECT_EQ(fileBytes(u"html/Phrase.log"_s), phrases);
 }
 
 } // namespace
