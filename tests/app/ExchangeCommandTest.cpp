@@ -150,5 +150,20 @@ TEST_F(ExchangeCommand, importAnkiHtml_keepsWordsApartAndDecodesEveryReference) 
     EXPECT_EQ(fileBytes(u"html/Phrase.log"_s), phrases);
 }
 
+TEST_F(ExchangeCommand, entriesThatAreNotUtf8_ownExportImportsAsAlreadyThere) {
+    const QByteArray phrases = "caf\xE9\r\n\x80uro\r\nplain\r\n";
+    const QByteArray meanings = "coffee\r\n\xFF\r\n\xC3\xA9t\xC3\xA9\r\n";
+    const QString folder = folderWith(u"lists"_s, phrases, meanings);
+    for (const QString& format : {u"anki"_s, u"csv"_s, u"tsv"_s, u"kvtml"_s}) {
+        const QString file = temp.filePath(u"own."_s + format);
+        ASSERT_EQ(run({u"export"_s, format, folder, u"-o"_s, file}).exitStatus, 0);
+        EXPECT_EQ(run({u"import"_s, file, folder}).standardOutput,
+                  "0 pairs added, 3 already there\n")
+            << format.toStdString();
+    }
+    EXPECT_EQ(fileBytes(folder + u"/Phrase.log"_s), phrases);
+    EXPECT_EQ(fileBytes(folder + u"/Mean.log"_s), meanings);
+}
+
 } // namespace
 } // namespace quill::test
