@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/ExchangeCommand.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -58,10 +60,11 @@ QStringList withoutToolkitOptions(const QStringList& arguments) {
 QString helpText(const QCommandLineParser& parser) {
     const QString text = parser.helpText();
     return u"Usage: quillbook [options] [folder]\n"
-           u"       quillbook export anki|csv|tsv|kvtml [folder] [-o file] [--bom] "
+           u"       quillbook export anki|csv|tsv|kvtml [folder] [-o file|-] [--bom] "
            u"[--locales=xx,yy]\n"
-           u"       quillbook import file [folder] [--format anki|csv|tsv|kvtml]\n"_s +
-           text.mid(text.indexOf(u'\n') + 1);
+           u"       quillbook import file|- [folder] [--format anki|csv|tsv|kvtml|words]\n"
+           u"                        [--separator=,|;|tab|...]\n"_s +
+           text.mid(text.indexOf(u'\n') + 1) + u'\n' + exchangeStatusHelp();
 }
 
 } // namespace

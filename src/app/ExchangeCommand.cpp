@@ -1,15 +1,17 @@
 #include "app/ExchangeCommand.h"
 
 #include "core/Failure.h"
+#include "exchange/DelimitedText.h"
 #include "exchange/FlashcardFormat.h"
 #include "exchange/FolderPairs.h"
+#include "exchange/OneColumnFailure.h"
 #include "storage/SafeFile.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 
-#include <cstdio>
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -19,9 +21,14 @@ namespace {
 // A file to import may be as large as two lists can be.
 constexpr qsizetype MaxImportBytes = qsizetype(1) << 33;
 
-const QString exportUsage =
-    u"usage: quillbook export anki|csv|tsv|kvtml [FOLDER] [-o FILE] [--bom] [--locales=xx,yy]"_s;
-const QString importUsage = u"usage: quillbook import FILE [FOLDER] [--format F]"_s;
+// "-" for a file is standard input or output, as the command-line tools have it.
+const QString standardStream = u"-"_s;
+
+const QString exportUsage = u"usage: quillbook export anki|csv|tsv|kvtml [FOLDER] [-o FILE|-] "
+                            u"[--bom] [--locales=xx,yy]"_s;
+const QString importUsage = u"usage: quillbook import FILE|- [FOLDER] "
+                            u"[--format anki|csv|tsv|kvtml|words]\n"
+                            u"                        [--separator=,|;|tab|...]"_s;
 
 ExchangeResult finished(int status, const QString& message = {}) {
     ExchangeResult result;
@@ -32,16 +39,40 @@ ExchangeResult finished(int status, const QString& message = {}) {
 }
 
 ExchangeResult wrongCommandLine(const QString& reason, const QString& usage) {
-    ExchangeResult result = finished(2, reason);
+    ExchangeResult result = finished(ExchangeWrongCommandLine, reason);
     result.standardError += usage + u'\n';
     return result;
 }
 
-// The folder the command works on: the given one, else the current folder; empty when the
-// given one is no folder.
-QString folderArgument(const QStringList& positional, qsizetype index) {
-    const QString folder = positional.value(index, u"."_s);
-    return QFileInfo(folder).isDir() ? folder : QString();
+// "1 pair", "2 pairs".
+QString pairCount(qsizetype count) {
+    return count == 1 ? u"1 pair"_s : u"%1 pairs"_s.arg(count);
+}
+
+// Why the folder argument at `index` (the current folder when there is none) cannot be worked
+// on; empty when it is a folder.
+QString folderProblem(const QStringList& positional, qsizetype index) {
+    const QFileInfo folder(positional.value(index, u"."_s));
+    if (folder.isDir())
+        return {};
+    return folder.exists() ? u"\"%1\" is not a folder"_s.arg(folder.filePath())
+                           : u"the folder \"%1\" does not exist"_s.arg(folder.filePath());
+}
+
+QByteArray readStream(std::FILE* input) {
+    QByteArray bytes;
+    char buffer[1 << 16];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, input);
+        bytes.append(buffer, qsizetype(got));
+        if (bytes.size() > MaxImportBytes)
+            throw Failure(u"Cannot read standard input. File too large"_s);
+        if (got < sizeof buffer) {
+            if (std::ferror(input))
+                throw Failure(u"Cannot read standard input. "_s + errorText(errno));
+            return bytes;
+        }
+    }
 }
 
 ExchangeResult exportPairs(const QCommandLineParser& parser, const QString& output) {
@@ -49,11 +80,18 @@ ExchangeResult exportPairs(const QCommandLineParser& parser, const QString& outp
     if (positional.size() < 2 || positional.size() > 3)
         return wrongCommandLine(u"export takes a format and at most one folder"_s, exportUsage);
     const std::optional<FlashcardFormat> format = flashcardFormatNamed(positional[1]);
+    if (format == FlashcardFormat::Words)
+        return wrongCommandLine(u"words is a format to import, not to export"_s, exportUsage);
     if (!format)
         return wrongCommandLine(u"unknown format \"%1\""_s.arg(positional[1]), exportUsage);
-    const QString folder = folderArgument(positional, 2);
-    if (folder.isEmpty())
-        return finished(2, u"the folder \"%1\" does not exist"_s.arg(positional[2]));
+    // An option that the format cannot honour would leave the user with a file other than asked.
+    if (parser.isSet(u"bom"_s) && format != FlashcardFormat::Csv)
+        return wrongCommandLine(u"--bom goes with csv only"_s, exportUsage);
+    if (parser.isSet(u"locales"_s) && format != FlashcardFormat::Kvtml)
+        return wrongCommandLine(u"--locales goes with kvtml only"_s, exportUsage);
+    if (const QString problem = folderProblem(positional, 2); !problem.isEmpty())
+        return finished(ExchangeWrongCommandLine, problem);
+    const QString folder = positional.value(2, u"."_s);
     ExportOptions options;
     options.byteOrderMark = parser.isSet(u"bom"_s);
     if (parser.isSet(u"locales"_s)) {
@@ -68,20 +106,32 @@ ExchangeResult exportPairs(const QCommandLineParser& parser, const QString& outp
 
     const std::optional<PairLists> pairs = readFolderPairs(folder);
     if (!pairs)
-        return finished(0, u"no Phrase.log or Mean.log in \"%1\", nothing exported"_s.arg(folder));
-    ExchangeResult result = finished(0);
+        return finished(ExchangeDone,
+                        u"no Phrase.log or Mean.log in \"%1\", nothing exported"_s.arg(folder));
+    ExchangeResult result = finished(ExchangeDone);
     const QByteArray bytes = writeFlashcards(*format, *pairs, options);
-    if (output.isEmpty())
+    if (output.isEmpty() || output == standardStream) {
         result.standardOutput = bytes;
-    else
+        result.outputIsExport = true;
+    } else {
         writeFileAtomically(output, bytes);
-    if (pairs->unevenCount() > 0)
-        result.standardError = u"quillbook: %1 pairs have an empty side: Phrase.log and Mean.log "
-                               u"differ in length\n"_s.arg(pairs->unevenCount());
+    }
+    if (const qsizetype uneven = pairs->unevenCount(); uneven > 0)
+        result.standardError =
+            u"quillbook: %1 %2 an empty side: Phrase.log and Mean.log differ "
+            u"in length\n"_s.arg(pairCount(uneven), uneven == 1 ? u"has" : u"have");
     return result;
 }
 
-ExchangeResult importPairs(const QCommandLineParser& parser) {
+// The separator --separator names; 0 without the option. Nothing when the name is unknown.
+std::optional<char> separatorOption(const QCommandLineParser& parser) {
+    if (!parser.isSet(u"separator"_s))
+        return char(0);
+    const char separator = separatorNamed(parser.value(u"separator"_s).toUtf8());
+    return separator != 0 ? std::optional(separator) : std::nullopt;
+}
+
+ExchangeResult importPairs(const QCommandLineParser& parser, std::FILE* standardInput) {
     const QStringList positional = parser.positionalArguments();
     if (positional.size() < 2 || positional.size() > 3)
         return wrongCommandLine(u"import takes a file and at most one folder"_s, importUsage);
@@ -92,32 +142,62 @@ ExchangeResult importPairs(const QCommandLineParser& parser) {
             return wrongCommandLine(u"unknown format \"%1\""_s.arg(parser.value(u"format"_s)),
                                     importUsage);
     }
-    const QString folder = folderArgument(positional, 2);
-    if (folder.isEmpty())
-        return finished(2, u"the folder \"%1\" does not exist"_s.arg(positional[2]));
+    ImportOptions options;
+    if (const std::optional<char> separator = separatorOption(parser))
+        options.separator = *separator;
+    else
+        return wrongCommandLine(
+            u"unknown separator \"%1\": give one character, or comma, "
+            u"semicolon, tab, space, pipe or colon"_s.arg(parser.value(u"separator"_s)),
+            importUsage);
+    if (options.separator != 0 && format && format != FlashcardFormat::Csv &&
+        format != FlashcardFormat::Anki)
+        return wrongCommandLine(u"--separator goes with csv and anki only"_s, importUsage);
+    if (const QString problem = folderProblem(positional, 2); !problem.isEmpty())
+        return finished(ExchangeWrongCommandLine, problem);
+    const QString folder = positional.value(2, u"."_s);
 
     const QString file = positional[1];
-    const QByteArray content = readWholeFile(file, MaxImportBytes);
+    const bool fromInput = file == standardStream;
+    const QString name = fromInput ? u"standard input"_s : file;
+    const QByteArray content =
+        fromInput ? readStream(standardInput) : readWholeFile(file, MaxImportBytes);
+    if (!format) {
+        format = detectFlashcardFormat(fromInput ? QString() : file, content);
+        // A separator given makes it separated text, whatever the name says.
+        if (options.separator != 0 && format != FlashcardFormat::Anki)
+            format = FlashcardFormat::Csv;
+    }
     PairLists pairs;
     try {
-        pairs = readFlashcards(format.value_or(detectFlashcardFormat(file, content)), content);
+        pairs = readFlashcards(*format, content, options);
+    } catch (const OneColumnFailure& failure) {
+        throw Failure(
+            u"%1: %2: give --format words to import the lines as words without meanings, or "
+            u"--separator to name the separator"_s.arg(name, failure.message()));
     } catch (const Failure& failure) {
-        throw Failure(file + u": "_s + failure.message());
+        throw Failure(name + u": "_s + failure.message());
     }
     const ImportCount count = quill::importPairs(folder, pairs);
-    ExchangeResult result = finished(0);
+    ExchangeResult result = finished(ExchangeDone);
     result.standardOutput =
-        u"%1 pairs added, %2 already there\n"_s.arg(count.added).arg(count.present).toUtf8();
+        u"%1 added, %2 already there\n"_s.arg(pairCount(count.added)).arg(count.present).toUtf8();
     return result;
 }
 
 } // namespace
 
+QString exchangeStatusHelp() {
+    return u"Exit status of export and import: 0 done; 2 wrong command line or no such folder;\n"
+           u"3 nothing written (a file could not be read, parsed or written); 4 the pairs were\n"
+           u"added, but the summary could not be printed.\n"_s;
+}
+
 bool isExchangeCommand(const QStringList& arguments) {
     return arguments.size() > 1 && (arguments[1] == u"export"_s || arguments[1] == u"import"_s);
 }
 
-ExchangeResult runExchange(const QStringList& arguments) {
+ExchangeResult runExchange(const QStringList& arguments, std::FILE* standardInput) {
     const bool exporting = arguments.value(1) == u"export"_s;
     const QString& usage = exporting ? exportUsage : importUsage;
     QCommandLineParser parser;
@@ -129,28 +209,41 @@ ExchangeResult runExchange(const QStringList& arguments) {
         parser.addOption({u"bom"_s, u"Start a csv file with a UTF-8 byte order mark."_s});
         parser.addOption({u"locales"_s, u"Locales of words and meanings (kvtml)."_s, u"xx,yy"_s});
     } else {
-        parser.addOption({u"format"_s, u"anki, csv, tsv or kvtml."_s, u"format"_s});
+        parser.addOption({u"format"_s, u"anki, csv, tsv, kvtml or words."_s, u"format"_s});
+        parser.addOption({u"separator"_s, u"Field separator (csv, anki)."_s, u"separator"_s});
     }
     if (!parser.parse(arguments))
         return wrongCommandLine(parser.errorText(), usage);
     if (parser.isSet(help)) {
         ExchangeResult result;
-        result.standardOutput = (usage + u'\n').toUtf8();
+        result.standardOutput = (usage + u'\n' + exchangeStatusHelp()).toUtf8();
         return result;
     }
     try {
-        return exporting ? exportPairs(parser, parser.value(output)) : importPairs(parser);
+        return exporting ? exportPairs(parser, parser.value(output))
+                         : importPairs(parser, standardInput);
     } catch (const Failure& failure) {
-        return finished(3, failure.message());
+        return finished(ExchangeNothingWritten, failure.message());
     }
 }
 
-int reportExchange(const ExchangeResult& result) {
+int reportExchange(const ExchangeResult& result, std::FILE* out, std::FILE* err) {
     std::fwrite(result.standardOutput.constData(), 1, std::size_t(result.standardOutput.size()),
-                stdout);
-    std::fflush(stdout);
-    std::fputs(result.standardError.toLocal8Bit().constData(), stderr);
-    return std::ferror(stdout) ? 3 : result.exitStatus;
+                out);
+    const bool printed = std::fflush(out) == 0 && !std::ferror(out);
+    const int printError = errno;
+    std::fputs(result.standardError.toLocal8Bit().constData(), err);
+    if (printed)
+        return result.exitStatus;
+    // The lists are as the command left them; only the printing failed.
+    std::fputs(u"quillbook: cannot write to standard output: %1\n"_s.arg(errorText(printError))
+                   .toLocal8Bit()
+                   .constData(),
+               err);
+    std::fflush(err);
+    if (result.exitStatus != ExchangeDone)
+        return result.exitStatus;
+    return result.outputIsExport ? ExchangeNothingWritten : ExchangeUnprinted;
 }
 
 } // namespace quill

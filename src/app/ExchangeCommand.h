@@ -4,25 +4,42 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
+
 namespace quill {
 
 // What a flashcard command did: its exit status and what it prints.
 struct ExchangeResult {
     int exitStatus = 0;
-    QByteArray standardOutput; // the exported file without -o, or the import's count
-    QString standardError;     // whole lines
+    QByteArray standardOutput;   // the exported file without -o, or the import's count
+    QString standardError;       // whole lines
+    bool outputIsExport = false; // standard output carries the exported file itself
 };
+
+// The exit statuses of the flashcard commands.
+enum ExchangeStatus : int {
+    ExchangeDone = 0,
+    ExchangeWrongCommandLine = 2, // also a missing folder
+    ExchangeNothingWritten = 3,   // a file could not be read, parsed or written
+    ExchangeUnprinted = 4,        // done, but standard output could not take the summary
+};
+
+// What the exit statuses mean, for the help texts: whole lines.
+QString exchangeStatusHelp();
 
 // True when the first argument after the program is "export" or "import".
 bool isExchangeCommand(const QStringList& arguments);
 
 // Runs, without a display, `quillbook export FORMAT [FOLDER] [-o FILE] [--bom] [--locales=xx,yy]`
-// or `quillbook import FILE [FOLDER] [--format F]` (arguments[0] is the program). Status 0 when
+// or `quillbook import FILE [FOLDER] [--format F] [--separator=S]` (arguments[0] is the
+// program); "-" as FILE means standard output (-o) or `standardInput` (import). Status 0 when
 // done (also when the folder holds no list to export), 2 for a wrong command line or a missing
 // folder, 3 when a file cannot be read, parsed or written; then nothing is written.
-ExchangeResult runExchange(const QStringList& arguments);
+ExchangeResult runExchange(const QStringList& arguments, std::FILE* standardInput = stdin);
 
-// Writes the result's texts to standard output and standard error; gives its exit status.
-int reportExchange(const ExchangeResult& result);
+// Writes the result's texts to `out` and `err` and gives its exit status. When `out` does not
+// take its text, a line on `err` says so and the status is 3 when that text was the export
+// itself, else 4: the lists changed as they would have.
+int reportExchange(const ExchangeResult& result, std::FILE* out = stdout, std::FILE* err = stderr);
 
 } // namespace quill

@@ -25,20 +25,6 @@ struct AnkiHeader {
     qsizetype end = 0;           // where the data lines start
 };
 
-char separatorNamed(QByteArrayView value) {
-    static constexpr std::pair<const char*, char> names[] = {{"comma", ','}, {"semicolon", ';'},
-                                                             {"tab", '\t'},  {"space", ' '},
-                                                             {"pipe", '|'},  {"colon", ':'}};
-    for (const auto& [name, separator] : names) {
-        if (value.compare(name, Qt::CaseInsensitive) == 0)
-            return separator;
-    }
-    if (value.size() == 1 && value[0] != '"' && value[0] != '#' &&
-        static_cast<unsigned char>(value[0]) >= 0x20 && static_cast<unsigned char>(value[0]) < 0x80)
-        return value[0];
-    return 0;
-}
-
 // Reads one "#key:value" line; `valueAt` is the value's offset in the text.
 void readHeaderLine(QByteArrayView text, QByteArrayView key, QByteArrayView value,
                     qsizetype valueAt, AnkiHeader& header) {
@@ -112,10 +98,12 @@ void skipNamedColumns(AnkiHeader& header) {
 
 } // namespace
 
-PairLists readAnkiText(QByteArrayView text) {
+PairLists readAnkiText(QByteArrayView text, char separator) {
     requireUtf8(text);
     AnkiHeader header = readHeader(text, text.startsWith("\xEF\xBB\xBF") ? 3 : 0);
-    if (header.separator == 0)
+    if (separator != 0)
+        header.separator = separator;
+    else if (header.separator == 0)
         header.separator = guessedSeparator(text, header.end);
     skipNamedColumns(header);
     qsizetype columns[2] = {0, 0};
@@ -127,9 +115,11 @@ PairLists readAnkiText(QByteArrayView text) {
     PairLists pairs;
     DelimitedScanner scanner(text, header.end, header.separator, true, '#');
     std::vector<std::string> fields;
+    bool paired = false;
     while (scanner.next(fields)) {
         if (fields.empty())
             continue;
+        paired = paired || columns[1] < qsizetype(fields.size());
         const auto field = [&](int side) {
             return columns[side] < qsizetype(fields.size()) ? QByteArrayView(fields[columns[side]])
                                                             : QByteArrayView();
@@ -151,6 +141,8 @@ PairLists readAnkiText(QByteArrayView text) {
         if (!pairs.words.append(sides[0]) || !pairs.meanings.append(sides[1]))
             throw Failure(u"List too large"_s);
     }
+    if (pairs.size() > 0 && !paired)
+        failOneColumn(header.separator);
     return pairs;
 }
 

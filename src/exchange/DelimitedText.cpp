@@ -3,11 +3,10 @@
 #include "core/ByteText.h"
 #include "core/Failure.h"
 #include "exchange/DelimitedScanner.h"
-#include "exchange/HtmlText.h"
 #include "exchange/TextPosition.h"
 
-#include <QList>
-
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,11 +81,38 @@ PairLists readLines(QByteArrayView text, qsizetype start, char separator, bool q
     PairLists pairs;
     DelimitedScanner scanner(text, start, separator, quotes);
     std::vector<std::string> fields;
+    bool paired = false;
     while (scanner.next(fields)) {
         if (!fields.empty())
             addPair(pairs, fields, 0, 1);
+        paired = paired || fields.size() > 1;
     }
+    if (pairs.size() > 0 && !paired)
+        failOneColumn(separator);
     return pairs;
+}
+
+constexpr std::array<char, 3> csvCandidates = {'\t', ';', ','}; // a tie goes to the first
+using CandidateCounts = std::array<int, csvCandidates.size()>;
+
+// How often each candidate occurs outside quoted fields in the line at `pos`, which moves past
+// the line's end; nothing for a blank line.
+std::optional<CandidateCounts> candidateCounts(QByteArrayView text, qsizetype& pos) {
+    const qsizetype start = pos;
+    CandidateCounts counts{};
+    bool quoted = false;
+    for (; pos < text.size() && text[pos] != '\r' && text[pos] != '\n'; ++pos) {
+        const char c = text[pos];
+        quoted = c == '"' ? !quoted : quoted;
+        for (std::size_t i = 0; i < csvCandidates.size(); ++i)
+            counts[i] += !quoted && c == csvCandidates[i] ? 1 : 0;
+    }
+    const bool blank = pos == start;
+    if (pos < text.size() && text[pos] == '\r')
+        ++pos;
+    if (pos < text.size() && text[pos] == '\n')
+        ++pos;
+    return blank ? std::nullopt : std::optional(counts);
 }
 
 } // namespace
@@ -120,9 +146,56 @@ QByteArray writeTsv(const PairLists& pairs) {
                       [](QByteArray& out, QByteArrayView field) { out += field; });
 }
 
-PairLists readCsv(QByteArrayView text) {
+char separatorNamed(QByteArrayView name) {
+    static constexpr std::pair<const char*, char> names[] = {{"comma", ','}, {"semicolon", ';'},
+                                                             {"tab", '\t'},  {"space", ' '},
+                                                             {"pipe", '|'},  {"colon", ':'}};
+    for (const auto& [known, separator] : names) {
+        if (name.compare(known, Qt::CaseInsensitive) == 0)
+            return separator;
+    }
+    if (name.size() == 1 && (name[0] == '\t' || (name[0] != '"' && name[0] != '#' &&
+                                                 static_cast<unsigned char>(name[0]) >= 0x20 &&
+                                                 static_cast<unsigned char>(name[0]) < 0x80)))
+        return name[0];
+    return 0;
+}
+
+char csvSeparator(QByteArrayView text) {
+    constexpr int sampledLines = 50;
+    qsizetype pos = skipByteOrderMark(text);
+    std::optional<CandidateCounts> first;
+    CandidateCounts likeFirst{}; // lines with as many as the first line
+    CandidateCounts holding{};   // lines with any
+    for (int line = 0; line < sampledLines && pos < text.size();) {
+        const std::optional<CandidateCounts> counts = candidateCounts(text, pos);
+        if (!counts)
+            continue;
+        first = first ? first : counts;
+        for (std::size_t i = 0; i < csvCandidates.size(); ++i) {
+            likeFirst[i] += (*counts)[i] == (*first)[i] ? 1 : 0;
+            holding[i] += (*counts)[i] > 0 ? 1 : 0;
+        }
+        ++line;
+    }
+    if (!first)
+        return ',';
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < csvCandidates.size(); ++i) {
+        if ((*first)[i] > 0 && (!best || likeFirst[i] > likeFirst[*best]))
+            best = i;
+    }
+    const bool chosenByFirst = best.has_value();
+    for (std::size_t i = 0; i < csvCandidates.size() && !chosenByFirst; ++i) {
+        if (holding[i] > 0 && (!best || holding[i] > holding[*best]))
+            best = i;
+    }
+    return best ? csvCandidates[*best] : ',';
+}
+
+PairLists readCsv(QByteArrayView text, char separator) {
     const qsizetype start = skipByteOrderMark(text);
-    PairLists pairs = readLines(text, start, ',', true);
+    PairLists pairs = readLines(text, start, separator != 0 ? separator : csvSeparator(text), true);
     if (pairs.size() > 0 && pairs.word(0).compare("Word", Qt::CaseInsensitive) == 0 &&
         pairs.meaning(0).compare("Meaning", Qt::CaseInsensitive) == 0) {
         pairs.words.remove(0);
@@ -133,6 +206,22 @@ PairLists readCsv(QByteArrayView text) {
 
 PairLists readTsv(QByteArrayView text) {
     return readLines(text, skipByteOrderMark(text), '\t', false);
+}
+
+PairLists readWords(QByteArrayView text) {
+    requireUtf8(text);
+    PairLists pairs;
+    for (qsizetype pos = skipByteOrderMark(text); pos < text.size();) {
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        if (end > pos && (!pairs.words.append(text.sliced(pos, end - pos)) ||
+                          !pairs.meanings.append(QByteArrayView())))
+            throw Failure(u"List too large"_s);
+        pos = end < text.size() && text[end] == '\r' ? end + 1 : end;
+        pos = pos < text.size() && text[pos] == '\n' ? pos + 1 : pos;
+    }
+    return pairs;
 }
 
 } // namespace quill

@@ -1,5 +1,6 @@
 #include "exchange/FlashcardFormat.h"
 
+#include "core/Failure.h"
 #include "exchange/DelimitedText.h"
 #include "exchange/KvtmlText.h"
 
@@ -29,7 +30,8 @@ std::optional<FlashcardFormat> flashcardFormatNamed(QStringView name) {
         {u"anki", FlashcardFormat::Anki},
         {u"csv", FlashcardFormat::Csv},
         {u"tsv", FlashcardFormat::Tsv},
-        {u"kvtml", FlashcardFormat::Kvtml}};
+        {u"kvtml", FlashcardFormat::Kvtml},
+        {u"words", FlashcardFormat::Words}};
     for (const auto& [known, format] : names) {
         if (name.compare(known, Qt::CaseInsensitive) == 0)
             return format;
@@ -66,20 +68,25 @@ QByteArray writeFlashcards(FlashcardFormat format, const PairLists& pairs,
         return writeCsv(pairs, options.byteOrderMark);
     case FlashcardFormat::Tsv:
         return writeTsv(pairs);
+    case FlashcardFormat::Words:
+        throw Failure(u"words cannot be exported"_s);
     case FlashcardFormat::Kvtml:
         break;
     }
     return writeKvtml(pairs, options);
 }
 
-PairLists readFlashcards(FlashcardFormat format, QByteArrayView content) {
+PairLists readFlashcards(FlashcardFormat format, QByteArrayView content,
+                         const ImportOptions& options) {
     switch (format) {
     case FlashcardFormat::Anki:
-        return readAnkiText(content);
+        return readAnkiText(content, options.separator);
     case FlashcardFormat::Csv:
-        return readCsv(content);
+        return readCsv(content, options.separator);
     case FlashcardFormat::Tsv:
         return readTsv(content);
+    case FlashcardFormat::Words:
+        return readWords(content);
     case FlashcardFormat::Kvtml:
         break;
     }

@@ -15,6 +15,7 @@ enum class FlashcardFormat {
     Csv,   // RFC 4180, header line "Word,Meaning"
     Tsv,   // two tab-separated fields a line, no quoting
     Kvtml, // KVTML 2.0, the XML vocabulary format of the KDE learning programs
+    Words, // one word a line, no meanings; import only
 };
 
 struct ExportOptions {
@@ -24,7 +25,11 @@ struct ExportOptions {
     QString meaningLocale;
 };
 
-// "anki", "csv", "tsv" or "kvtml", ignoring case.
+struct ImportOptions {
+    char separator = 0; // csv and anki: the field separator (0: found in the text)
+};
+
+// "anki", "csv", "tsv", "kvtml" or "words", ignoring case.
 std::optional<FlashcardFormat> flashcardFormatNamed(QStringView name);
 
 // What a file to import holds: its content decides (an Anki header line, a KVTML root), then its
@@ -32,13 +37,15 @@ std::optional<FlashcardFormat> flashcardFormatNamed(QStringView name);
 FlashcardFormat detectFlashcardFormat(const QString& fileName, QByteArrayView content);
 
 // Entries become UTF-8 text (readableUtf8). Throws Failure naming the first pair the format
-// cannot hold, and how many such pairs there are.
+// cannot hold, and how many such pairs there are. Words cannot be written.
 QByteArray writeFlashcards(FlashcardFormat format, const PairLists& pairs,
                            const ExportOptions& options);
 
 // Reads UTF-8 text (a byte order mark is skipped) into pairs, as entry bytes. Throws Failure
 // "line L, column C: reason" for anything malformed, and for a field that holds a line break,
-// which a list entry cannot.
-PairLists readFlashcards(FlashcardFormat format, QByteArrayView content);
+// which a list entry cannot; OneColumnFailure for anki, csv or tsv text that holds no line of
+// two fields.
+PairLists readFlashcards(FlashcardFormat format, QByteArrayView content,
+                         const ImportOptions& options = {});
 
 } // namespace quill

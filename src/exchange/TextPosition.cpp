@@ -1,6 +1,6 @@
 #include "exchange/TextPosition.h"
 
-#include "core/Failure.h"
+#include "exchange/OneColumnFailure.h"
 
 using namespace Qt::StringLiterals;
 
@@ -38,15 +38,20 @@ void requireUtf8(QByteArrayView text) {
     }
 }
 
+void failOneColumn(char separator) {
+    const QString name = separator == '\t' ? u"tab"_s : u"\"%1\""_s.arg(QLatin1Char(separator));
+    throw OneColumnFailure(u"no line holds a second field (the separator is %1)"_s.arg(name));
+}
+
 void refuseUnwritablePairs(const char* format, qsizetype first, qsizetype count,
                            const QString& why) {
     if (count == 0)
         return;
-    throw Failure(u"%1 cannot hold the pair on line %2 of Phrase.log and Mean.log (%3); %4 such "
-                  u"pairs, nothing written"_s.arg(QLatin1StringView(format))
+    throw Failure(u"%1 cannot hold the pair on line %2 of Phrase.log and Mean.log (%3); %4, "
+                  u"nothing written"_s.arg(QLatin1StringView(format))
                       .arg(first + 1)
                       .arg(why)
-                      .arg(count));
+                      .arg(count == 1 ? u"1 such pair"_s : u"%1 such pairs"_s.arg(count)));
 }
 
 } // namespace quill

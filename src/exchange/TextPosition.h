@@ -15,6 +15,9 @@ namespace quill {
 // when there is one.
 void requireUtf8(QByteArrayView text);
 
+// Throws OneColumnFailure for text in which no line holds a second field.
+[[noreturn]] void failOneColumn(char separator);
+
 // Throws Failure naming the first of the pairs the format cannot hold (line of the list files),
 // why, and how many there are, when there is one.
 void refuseUnwritablePairs(const char* format, qsizetype first, qsizetype count,

@@ -87,6 +87,17 @@ bool mayFollow(const QByteArray& link, const struct stat& linkInfo) {
 // Follows symbolic links to the file that really gets replaced, so that a save through a link
 // updates its target and keeps the link. A dangling link names the file to create. Gives 0, or
 // EACCES for a link that must not be followed.
+// Why a new file cannot be made in the folder. A folder that exists but takes no files (such as
+// /proc) answers "No such file or directory", which names the wrong cause; a removed folder
+// (no links left) gives that answer rightly.
+int creationError(const QByteArray& folder, int error) {
+    struct stat info {};
+    if (error == ENOENT && ::stat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_nlink > 0)
+        return EACCES;
+    return error;
+}
+
 int resolveLinks(QByteArray& path) {
     for (int depth = 0; depth < MaxLinkDepth; ++depth) {
         struct stat info {};
@@ -329,7 +340,7 @@ SafeFile::SafeFile(const QString& path) : path_(path) {
             return;
         }
         if (errno != EEXIST)
-            failCreate(errorText(errno));
+            failCreate(errorText(creationError(folder_, errno)));
     }
     failCreate(errorText(EEXIST));
 }

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
 #include <sys/stat.h>
 
 namespace quill::test {
@@ -33,7 +36,28 @@ protected:
     QStringList folderFiles(const QString& folder) {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden);
     }
+    // Imports the bytes as the named file into a new folder; what the lists then hold is checked
+    // by the caller.
+    ExchangeResult imported(const QString& folder, const QString& name, QByteArrayView content,
+                            const QStringList& options) {
+        folderWith(folder, {}, {});
+        writeBytes(temp.filePath(name), content);
+        return run(QStringList{u"import"_s, name, folder} + options);
+    }
 };
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+File openFile(const char* path, const char* mode) {
+    return File(std::fopen(path, mode), &std::fclose);
+}
+
+QByteArray streamBytes(std::FILE* stream) {
+    std::rewind(stream);
+    QByteArray bytes(1 << 16, Qt::Uninitialized);
+    bytes.resize(qsizetype(std::fread(bytes.data(), 1, std::size_t(bytes.size()), stream)));
+    return bytes;
+}
 
 // Valid UTF-8 without control characters, so every format gives the very same lists back.
 const QByteArray phrases = "plain\r\nsay \"hi\"\r\n#hash\r\n  blanks  \r\n\xCE\x95\xCE\xBB\r\n"
@@ -113,6 +137,173 @@ TEST_F(ExchangeCommand, failures_oneLineTheirStatusAndNothingWritten) {
     EXPECT_EQ(folderFiles(lists), (QStringList{u"Mean.log"_s, u"Phrase.log"_s}));
     EXPECT_EQ(fileBytes(lists + u"/Phrase.log"_s), "a\r\n");
     EXPECT_EQ(folderFiles(unreadable), QStringList{u"Phrase.log"_s});
+}
+
+TEST_F(ExchangeCommand, importCsv_findsOrTakesTheSeparatorAndNeverPairsOneColumn) {
+    const struct {
+        QByteArray content;
+        QStringList options;
+        int status;
+        QByteArray phrases; // the lists after the import
+        QByteArray meanings;
+    } rows[] = {
+        {"Word;Meaning\r\nMaison;house, home\r\nchat;cat\r\n",
+         {},
+         0,
+         "Maison\r\nchat\r\n",
+         "house, home\r\ncat\r\n"},
+        {"\"a;b\";\"c\"\r\n\"d\";e\r\n", {}, 0, "a;b\r\nd\r\n", "c\r\ne\r\n"},
+        {"Word,Meaning\r\nx,\"p; q\"\r\ny,r; s\r\n", {}, 0, "x\r\ny\r\n", "p; q\r\nr; s\r\n"},
+        {"a\tb;c\r\nd\te\r\n", {}, 0, "a\r\nd\r\n", "b;c\r\ne\r\n"},
+        {"a;b|c\r\n", {u"--separator=|"_s}, 0, "a;b\r\n", "c\r\n"},
+        {"a;b\tc\r\n", {u"--separator=tab"_s}, 0, "a;b\r\n", "c\r\n"},
+        {"Maison\r\nchat\r\n", {}, 3, {}, {}},
+        {"Maison\r\n\r\nchat, un animal\r\n",
+         {u"--format=words"_s},
+         0,
+         "Maison\r\nchat, un animal\r\n",
+         "\r\n\r\n"},
+        {"a;b\r\n", {u"--separator=bogus"_s}, 2, {}, {}},
+        {"a;b\r\n", {u"--format=tsv"_s, u"--separator=;"_s}, 2, {}, {}},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        const QString folder = u"f%1"_s.arg(++n);
+        const ExchangeResult result =
+            imported(folder, folder + u".csv"_s, row.content, row.options);
+        EXPECT_EQ(result.exitStatus, row.status) << n << result.standardError.toStdString();
+        EXPECT_EQ(fileBytes(folder + u"/Phrase.log"_s), row.phrases) << n;
+        EXPECT_EQ(fileBytes(folder + u"/Mean.log"_s), row.meanings) << n;
+        if (row.status == 3) {
+            EXPECT_TRUE(result.standardError.contains(u"no line holds a second field"_s) &&
+                        result.standardError.contains(u"--format words"_s))
+                << result.standardError.toStdString();
+        }
+    }
+    // A word list named as anki text is no more a list of pairs.
+    EXPECT_EQ(imported(u"txt"_s, u"words.txt"_s, "one\ntwo\n", {}).exitStatus, 3);
+}
+
+TEST_F(ExchangeCommand, importAnkiHtml_keepsWordsApartAndDecodesEveryReference) {
+    const struct {
+        QByteArray html;
+        QByteArray text;
+    } rows[] = {
+        {"<div>une</div><div>deux</div>", "une deux"},
+        {"<p>a </p><P> b</P><br><ul><li>c</li><li>d</li></ul>", "a b c d"},
+        {"<table><tr><td>x</td><td>y</td></tr><tr><td>z</td></tr></table>", "x y z"},
+        {"&eacute;t&eacute; &Ccedil;&hearts;&thetasym;&apos;",
+         "\xC3\xA9t\xC3\xA9 \xC3\x87\xE2\x99\xA5\xCF\x91'"},
+        {"&NotEqualTilde; &CounterClockwiseContourIntegral; &nbsp", "\xE2\x89\x82\xCC\xB8 "
+                                                                    "\xE2\x88\xB3 &nbsp"},
+        {"&#0;&#x110000;&#xD800;&#150;&#x20ac;&#65",
+         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x80\x93\xE2\x82\xAC\x41"},
+        {"a < b <!-- <div> --> &bogus; <b>c</b>", "a < b  &bogus; c"},
+    };
+    QByteArray file = "#separator:tab\n#html:true\n";
+    QByteArray phrases;
+    for (const auto& row : rows) {
+        file += row.html + "\tm\n";
+        phrases += row.text + "\r\n";
+    }
+    const ExchangeResult result = imported(u"html"_s, u"html.txt"_s, file, {});
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError.toStdString();
+    EXPECT_EQ(fileBytes(u"html/Phrase.log"_s), phrases);
+}
+
+TEST_F(ExchangeCommand, unprintableSummary_keepsTheImportAndHasAStatusOfItsOwn) {
+    const QString folder = folderWith(u"lists"_s, "a\r\n", "1\r\n");
+    writeBytes(temp.filePath(u"in.csv"_s), "b,2\r\n");
+    const struct {
+        QStringList arguments;
+        int status;
+    } rows[] = {
+        {{u"import"_s, u"in.csv"_s, folder}, 4},
+        {{u"export"_s, u"csv"_s, folder}, 3},
+        {{u"export"_s, u"csv"_s, folder, u"-o"_s, u"out.csv"_s}, 0},
+        {{u"import"_s, u"in.csv"_s, u"absent"_s}, 2},
+    };
+    for (const auto& row : rows) {
+        const File full = openFile("/dev/full", "w");
+        const File error(std::tmpfile(), &std::fclose);
+        ASSERT_TRUE(full && error);
+        EXPECT_EQ(reportExchange(run(row.arguments), full.get(), error.get()), row.status)
+            << row.arguments.join(u' ').toStdString();
+        EXPECT_EQ(streamBytes(error.get()).contains("cannot write to standard output: No space"),
+                  row.status == 3 || row.status == 4);
+    }
+    EXPECT_EQ(fileBytes(folder + u"/Phrase.log"_s), "a\r\nb\r\n");
+}
+
+TEST_F(ExchangeCommand, dash_isStandardOutputAndStandardInput) {
+    const QString folder = folderWith(u"lists"_s, "a\r\n", "1\r\n");
+    const ExchangeResult exported = run({u"export"_s, u"tsv"_s, folder, u"-o"_s, u"-"_s});
+    EXPECT_EQ(exported.standardOutput, "a\t1\n");
+    EXPECT_FALSE(QFileInfo::exists(u"-"_s));
+    const struct {
+        QByteArray input;
+        QStringList options;
+        QByteArray phrases;
+    } rows[] = {
+        {"b\t2\n", {}, "a\r\nb\r\n"},
+        {"c;3\n", {u"--format=csv"_s}, "a\r\nb\r\nc\r\n"},
+    };
+    for (const auto& row : rows) {
+        const File input(std::tmpfile(), &std::fclose);
+        std::fwrite(row.input.constData(), 1, std::size_t(row.input.size()), input.get());
+        std::rewind(input.get());
+        const ExchangeResult result = runExchange(
+            QStringList{u"quillbook"_s, u"import"_s, u"-"_s, folder} + row.options, input.get());
+        EXPECT_EQ(result.standardOutput, "1 pair added, 0 already there\n");
+        EXPECT_EQ(fileBytes(folder + u"/Phrase.log"_s), row.phrases);
+    }
+}
+
+TEST_F(ExchangeCommand, entriesThatAreNotUtf8_ownExportImportsAsAlreadyThere) {
+    const QByteArray phrases = "caf\xE9\r\n\x80uro\r\nplain\r\n";
+    const QByteArray meanings = "coffee\r\n\xFF\r\n\xC3\xA9t\xC3\xA9\r\n";
+    const QString folder = folderWith(u"lists"_s, phrases, meanings);
+    for (const QString& format : {u"anki"_s, u"csv"_s, u"tsv"_s, u"kvtml"_s}) {
+        const QString file = temp.filePath(u"own."_s + format);
+        ASSERT_EQ(run({u"export"_s, format, folder, u"-o"_s, file}).exitStatus, 0);
+        EXPECT_EQ(run({u"import"_s, file, folder}).standardOutput,
+                  "0 pairs added, 3 already there\n")
+            << format.toStdString();
+    }
+    EXPECT_EQ(fileBytes(folder + u"/Phrase.log"_s), phrases);
+    EXPECT_EQ(fileBytes(folder + u"/Mean.log"_s), meanings);
+}
+
+TEST_F(ExchangeCommand, messages_nameTheRealCauseAndCountRight) {
+    const QString folder = folderWith(u"lists"_s, "a\r\nb\r\n", "1\r\n");
+    const QString tabbed = folderWith(u"tabbed"_s, "ok\r\nt\tab\r\n", "1\r\n2\r\n");
+    writeBytes(temp.filePath(u"h1.csv"_s), "c,3\r\n");
+    const struct {
+        QStringList arguments;
+        int status;
+        QString error;
+    } rows[] = {
+        {{u"import"_s, u"h1.csv"_s, u"h1.csv"_s}, 2, u"\"h1.csv\" is not a folder"_s},
+        {{u"export"_s, u"csv"_s, u"h1.csv"_s}, 2, u"\"h1.csv\" is not a folder"_s},
+        {{u"export"_s, u"csv"_s, folder}, 0, u"1 pair has an empty side"_s},
+        {{u"export"_s, u"tsv"_s, tabbed}, 3, u"(a tab, or no word); 1 such pair, nothing"_s},
+        {{u"export"_s, u"anki"_s, folder, u"--bom"_s}, 2, u"--bom goes with csv only"_s},
+        {{u"export"_s, u"tsv"_s, folder, u"--bom"_s}, 2, u"--bom goes with csv only"_s},
+        {{u"export"_s, u"csv"_s, folder, u"--locales=en,fr"_s}, 2, u"--locales goes with kvtml"_s},
+    };
+    for (const auto& row : rows) {
+        const ExchangeResult result = run(row.arguments);
+        EXPECT_EQ(result.exitStatus, row.status) << row.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(result.standardError.contains(row.error)) << result.standardError.toStdString();
+    }
+    EXPECT_EQ(run({u"import"_s, u"h1.csv"_s, folder}).standardOutput,
+              "1 pair added, 0 already there\n");
+    // A file of a folder that takes no new files: refused for root too, and not as missing.
+    const ExchangeResult proc = run({u"export"_s, u"csv"_s, folder, u"-o"_s, u"/proc/version"_s});
+    EXPECT_EQ(proc.exitStatus, 3);
+    EXPECT_TRUE(proc.standardError.contains(u"\"/proc/version\". Permission denied"_s) ||
+                proc.standardError.contains(u"\"/proc/version\". Read-only file system"_s))
+        << proc.standardError.toStdString();
 }
 
 } // namespace

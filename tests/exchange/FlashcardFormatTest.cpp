@@ -147,7 +147,7 @@ TEST(FlashcardFormat, ankiHeaders_areHonoured) {
         {"#columns:Tags\tFront\tBack\nt1\ta\tb\n", {{"a", "b"}}},
         {"#separator:tab\n#guid column:1\n#deck column:3\ng\ta\td\tb\n", {{"a", "b"}}},
         {"no header;guessed\n", {{"no header", "guessed"}}},
-        {"one field\n", {{"one field", ""}}},
+        {"one field\nthen\ttwo\n", {{"one field", ""}, {"then", "two"}}},
         {"#separator:tab\nends with a separator\t", {{"ends with a separator", ""}}},
     };
     for (const auto& row : rows)
