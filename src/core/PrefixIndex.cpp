@@ -248,15 +248,12 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) c
         const Run& run = runs_[r];
         if (qsizetype(run.sorted.size()) < run.count) {
             Job job{qsizetype(r), run.version, {}, {}, {}, {}};
-            const QByteArrayView firstEntry = entries.at(start);
-            const QByteArrayView lastEntry = entries.at(start + run.count - 1);
-            // The entries of a list lie one after another in one buffer.
-            const char* base = firstEntry.data();
-            job.bytes = QByteArray(base, lastEntry.data() + lastEntry.size() - base);
+            // Copied one by one: the run's entries may lie in several blocks.
+            job.bytes.reserve(entries.rangeBytes(start, start + run.count));
             job.ends.resize(size_t(run.count));
             for (qsizetype k = 0; k < run.count; ++k) {
-                const QByteArrayView entry = entries.at(start + k);
-                job.ends[size_t(k)] = std::uint32_t(entry.data() + entry.size() - base);
+                job.bytes.append(entries.at(start + k));
+                job.ends[size_t(k)] = std::uint32_t(job.bytes.size());
             }
             job.keys.resize(size_t(run.count));
             job.sorted.resize(size_t(run.count));

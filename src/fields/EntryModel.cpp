@@ -90,6 +90,10 @@ qsizetype EntryModel::append(const EntryList& more) {
     const qsizetype room = qsizetype(std::numeric_limits<int>::max()) - entries_.size();
     qsizetype count = 0;
     qsizetype bytes = 0;
+    if (more.size() <= room && entries_.canTake(more.byteSize(), more.size())) {
+        count = more.size();
+        bytes = more.byteSize();
+    }
     while (count < more.size() && count < room &&
            entries_.canTake(bytes + more.at(count).size(), count + 1)) {
         bytes += more.at(count).size();
@@ -101,8 +105,7 @@ qsizetype EntryModel::append(const EntryList& more) {
     beginInsertRows({}, first, int(first + count - 1));
     if (entries_.empty())
         entries_.reserve(bytes, count); // a load into an empty field: no slack at all
-    for (qsizetype i = 0; i < count; ++i)
-        entries_.append(more.at(i));
+    entries_.appendRange(more, 0, count);
     index_.appended(count);
     endInsertRows();
     scheduleSorting();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace quill {
@@ -104,6 +105,102 @@ TEST(EntryList, appendRange_copiesThoseEntriesOrRefusesThemAll) {
 TEST(EntryList, equalListsCompareEqual) {
     EXPECT_EQ(listOf({"a", "bc"}), listOf({"a", "bc"}));
     EXPECT_FALSE(listOf({"ab", "c"}) == listOf({"a", "bc"}));
+}
+
+TEST(EntryList, copiesShareTheEntriesAndChangeApart) {
+    EntryList original = listOf({"a", "b", "c"});
+    EntryList copy = original;
+    EXPECT_TRUE(copy.sharesAll(original));
+    ASSERT_TRUE(copy.append("d"));     // written behind what the original holds
+    ASSERT_TRUE(original.append("x")); // the block is taken: a block of its own
+    copy.remove(0);
+    EXPECT_EQ(contents(original), (std::vector<QByteArray>{"a", "b", "c", "x"}));
+    EXPECT_EQ(contents(copy), (std::vector<QByteArray>{"b", "c", "d"}));
+    EXPECT_EQ(original.sharedHead(copy), 0);
+    EntryList head = original;
+    head.remove(3);
+    EXPECT_EQ(original.sharedHead(head), 3);
+    EXPECT_FALSE(original.sharesAll(head));
+}
+
+TEST(EntryList, largeStretchesAreSharedSmallOnesCopied) {
+    EntryList big;
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(big.append(QByteArray::number(i)));
+    big.shrinkToFit(); // one block of exactly these entries
+    EntryList shared;
+    ASSERT_TRUE(shared.appendRange(big, 0, 900));
+    EXPECT_EQ(shared.sharedHead(big), 900);
+    EntryList copied;
+    ASSERT_TRUE(copied.appendRange(big, 0, 10));
+    EXPECT_EQ(copied.sharedHead(big), 0);
+    EXPECT_EQ(contents(copied),
+              (std::vector<QByteArray>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
+}
+
+// Random edits of several lists that copy from and into each other, checked against plain
+// vectors: sharing never lets an edit of one list show in another.
+TEST(EntryList, randomEditsOfSharingLists_matchIndependentVectors) {
+    std::mt19937 random(20261209);
+    constexpr int Lists = 4;
+    EntryList lists[Lists];
+    std::vector<QByteArray> models[Lists];
+    int fresh = 0;
+    for (int step = 0; step < 40000; ++step) {
+        const int a = int(random() % Lists);
+        const int b = int(random() % Lists);
+        EntryList& list = lists[a];
+        std::vector<QByteArray>& model = models[a];
+        switch (random() % 16) {
+        case 0:
+            lists[a] = lists[b];
+            models[a] = models[b];
+            break;
+        case 1:
+        case 2: {
+            if (models[a].size() + models[b].size() > 3000)
+                break; // copies of copies would grow without bound
+            const qsizetype n = qsizetype(models[b].size());
+            const qsizetype from = n ? qsizetype(random() % n) : 0;
+            const qsizetype to = from + (n ? qsizetype(random() % (n - from + 1)) : 0);
+            const std::vector<QByteArray> taken(models[b].begin() + from, models[b].begin() + to);
+            ASSERT_TRUE(list.appendRange(lists[b], from, to));
+            model.insert(model.end(), taken.begin(), taken.end());
+            break;
+        }
+        case 3:
+        case 4:
+            if (!model.empty()) {
+                const qsizetype at = qsizetype(random() % model.size());
+                list.remove(at);
+                model.erase(model.begin() + at);
+            }
+            break;
+        case 5:
+            if (random() % 8 == 0) {
+                list.clear();
+                model.clear();
+            } else {
+                list.shrinkToFit();
+            }
+            break;
+        default: {
+            const QByteArray entry = QByteArray::number(fresh++).repeated(int(random() % 4));
+            ASSERT_TRUE(list.append(entry));
+            model.push_back(entry);
+        }
+        }
+        if (step % 97 == 0 || step == 39999) {
+            for (int k = 0; k < Lists; ++k) {
+                ASSERT_EQ(contents(lists[k]), models[k]) << "step " << step << " list " << k;
+                qsizetype bytes = 0;
+                for (const QByteArray& entry : models[k])
+                    bytes += entry.size();
+                ASSERT_EQ(lists[k].byteSize(), bytes);
+                ASSERT_EQ(lists[k].rangeBytes(0, lists[k].size()), bytes);
+            }
+        }
+    }
 }
 
 struct PrefixCase {
