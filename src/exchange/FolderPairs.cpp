@@ -2,9 +2,10 @@
 
 #include "core/Failure.h"
 #include "exchange/PairIndex.h"
-#include "storage/FolderLock.h"
 #include "storage/ListFile.h"
+#include "storage/ListPairSync.h"
 
+#include <chrono>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -12,21 +13,27 @@ using namespace Qt::StringLiterals;
 namespace quill {
 namespace {
 
-QString listPath(const QString& folder, QStringView name) {
-    return folder + u'/' + name.toString();
+ListPairSync folderPair(const QString& folder) {
+    return ListPairSync(QString::fromUtf16(PhraseFileName), QString::fromUtf16(MeanFileName),
+                        std::chrono::seconds(3), folder);
 }
 
-// The pair's lists as they are on disk; the caller holds the folder lock.
-std::optional<PairLists> readLists(const QString& folder) {
-    std::optional<EntryList> words = readListFileIfPresent(listPath(folder, PhraseFileName));
-    std::optional<EntryList> meanings = readListFileIfPresent(listPath(folder, MeanFileName));
-    if (!words && !meanings)
+// The pair's lists as a window's start reads them: conflict copies folded in, a pair another
+// program has written only half of left out (it stays at the end of the files, in `heldBack`).
+std::optional<PairLists> readLists(ListPairSync& pair, ListPairSync::Unexplained unexplained,
+                                   ListPairSync::Loaded* heldBack = nullptr) {
+    ListPairSync::Loaded loaded = pair.loadForCommand(unexplained);
+    if (!loaded.first && !loaded.second)
         return std::nullopt;
     PairLists lists;
-    if (words)
-        lists.words = std::move(*words);
-    if (meanings)
-        lists.meanings = std::move(*meanings);
+    if (loaded.first)
+        lists.words = std::move(*loaded.first);
+    if (loaded.second)
+        lists.meanings = std::move(*loaded.second);
+    if (heldBack) {
+        heldBack->heldBack = std::move(loaded.heldBack);
+        heldBack->heldBackFile = loaded.heldBackFile;
+    }
     return lists;
 }
 
@@ -38,21 +45,31 @@ void append(EntryList& list, QByteArrayView entry) {
 } // namespace
 
 std::optional<PairLists> readFolderPairs(const QString& folder) {
-    const FolderLock lock(folder);
-    return readLists(folder);
+    ListPairSync pair = folderPair(folder);
+    return readLists(pair, ListPairSync::Unexplained::Shown);
 }
 
 ImportCount importPairs(const QString& folder, const PairLists& pairs) {
-    const FolderLock lock(folder);
-    PairLists lists = readLists(folder).value_or(PairLists());
+    // Where nothing tells whether one list's excess is another program's half pair, it stays
+    // behind the new pairs rather than be completed with empty entries.
+    ListPairSync pair = folderPair(folder);
+    ListPairSync::Loaded held;
+    PairLists lists = readLists(pair, ListPairSync::Unexplained::Held, &held).value_or(PairLists());
 
     std::vector<qsizetype> fresh;
     {
+        // What is held back counts as the lists' end for what they hold already.
+        EntryList& longer = held.heldBackFile == 0 ? lists.words : lists.meanings;
+        const qsizetype end = longer.size();
+        if (held.heldBackFile >= 0 && !longer.appendRange(held.heldBack, 0, held.heldBack.size()))
+            throw Failure(u"List too large"_s);
         const PairIndex known(lists); // it looks into the lists, so they grow only after it
         for (qsizetype i = 0; i < pairs.size(); ++i) {
             if (!known.contains(pairs.word(i), pairs.meaning(i)))
                 fresh.push_back(i);
         }
+        while (longer.size() > end)
+            longer.remove(longer.size() - 1);
     }
     const ImportCount count{qsizetype(fresh.size()), pairs.size() - qsizetype(fresh.size())};
     if (fresh.empty())
@@ -67,8 +84,8 @@ ImportCount importPairs(const QString& folder, const PairLists& pairs) {
         append(lists.words, pairs.word(i));
         append(lists.meanings, pairs.meaning(i));
     }
-    writeListFilePair(listPath(folder, PhraseFileName), lists.words, listPath(folder, MeanFileName),
-                      lists.meanings);
+    // What another writer saved since the read is merged in, never written over.
+    pair.save({lists.words, lists.meanings}, {});
     return count;
 }
 

@@ -9,8 +9,11 @@
 namespace quill {
 
 // Reads the folder's "Phrase.log" and "Mean.log" under its lock, so a window saving the pair
-// meanwhile is seen before or after, never halfway. Nothing when neither file exists; a missing
-// one reads as empty. Throws Failure when the lock cannot be had or a list cannot be read.
+// meanwhile is seen before or after, never halfway. As at a window's start, conflict copies a
+// sync engine left are folded in first (and saved), and a pair another program has written only
+// half of stays out (at the end of the files). Nothing when neither file exists; a missing one
+// reads as empty. Throws Failure when the lock cannot be had, a list cannot be read or the fold
+// cannot be saved.
 std::optional<PairLists> readFolderPairs(const QString& folder);
 
 struct ImportCount {
@@ -18,11 +21,13 @@ struct ImportCount {
     qsizetype present = 0; // already in the lists: the same word bytes and meaning bytes
 };
 
-// Appends every pair that the folder's lists do not hold yet, in the given order, and saves
-// both lists as one unit under the folder lock (a window open on the folder merges them at its
-// next save). The pairs are compared with the lists as they were read, so a pair given twice is
-// added twice. When the lists differ in length, the shorter one is first filled up with empty
-// entries, so the new pairs line up. Writes nothing when nothing is new. Throws Failure (lock,
+// Appends every pair that the folder's lists, read as readFolderPairs reads them, do not hold
+// yet, in the given order, and saves both lists as one unit under the folder lock, merged with
+// whatever another writer saved meanwhile (a window open on the folder merges them at its next
+// save). The pairs are compared with the lists as they were read, so a pair given twice is added
+// twice. When the lists differ in length, the shorter one is first filled up with empty entries,
+// so the new pairs line up; a pair another program has written only half of stays behind them,
+// for that program to complete. Writes nothing when nothing is new. Throws Failure (lock,
 // unreadable list, "List too large", the save's failures); the lists then stay as they were.
 ImportCount importPairs(const QString& folder, const PairLists& pairs);
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <optional>
@@ -61,15 +62,20 @@ void pairUp(std::vector<Candidate>& firsts, std::vector<Candidate>& seconds,
 ConflictCopies::ConflictCopies(const QString& firstName, const QString& secondName) {
     std::vector<Candidate> firsts{{firstName, QString(), modificationTime(firstName)}};
     std::vector<Candidate> seconds{{secondName, QString(), modificationTime(secondName)}};
-    const QStringList files = QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    // Copies are named as the files are: bare in the current folder, else with the same folder.
+    const QFileInfo first(firstName);
+    const QString folder = firstName.left(firstName.size() - first.fileName().size());
+    const QString secondFile = QFileInfo(secondName).fileName();
+    const QStringList files = first.dir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString& file : files) {
-        if (const QString mark = conflictMark(firstName, file); !mark.isNull())
-            firsts.push_back({file, mark, modificationTime(file)});
-        else if (const QString other = conflictMark(secondName, file); !other.isNull())
-            seconds.push_back({file, other, modificationTime(file)});
+        const QString path = folder + file;
+        if (const QString mark = conflictMark(first.fileName(), file); !mark.isNull())
+            firsts.push_back({path, mark, modificationTime(path)});
+        else if (const QString other = conflictMark(secondFile, file); !other.isNull())
+            seconds.push_back({path, other, modificationTime(path)});
         else
             continue;
-        names.append(file);
+        names.append(path);
     }
     const bool together = firsts[0].time && firsts[0].time == seconds[0].time;
     // Written together: the files in place are one version, whatever the copies' times.

@@ -7,7 +7,7 @@
 
 namespace quill {
 
-// The versions of a pair of files in the current folder: the files themselves and the conflict
+// The versions of a pair of files in one folder: the files themselves and the conflict
 // copies sync engines leave of them (Syncthing's "Name.sync-conflict-YYYYMMDD-HHMMSS-DEVICE.ext",
 // Nextcloud's "Name (conflicted copy YYYY-MM-DD HHMMSS).ext"). A sync engine brings in each file
 // on its own, so the two files in place may come from different writers. Every save gives both
@@ -20,6 +20,8 @@ struct PairVersion {
 
 class ConflictCopies {
 public:
+    // The files by their paths (bare names for the current folder), both in one folder; the
+    // copies' names have the same form.
     ConflictCopies(const QString& firstName, const QString& secondName);
 
     bool empty() const { return names.isEmpty(); }

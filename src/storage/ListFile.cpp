@@ -174,17 +174,21 @@ private:
     XXH3_state_t state_;
 };
 
-// Walks the bytes a list file holds for the entries, piece after piece.
+// Walks the bytes a list file holds for entries [0, count) of a list, then those of a tail, piece
+// after piece.
 class ListTextCursor {
 public:
-    explicit ListTextCursor(const EntryList& entries) : entries_(entries) {}
+    ListTextCursor(const EntryList& entries, qsizetype count, const EntryList* tail)
+        : entries_(entries), count_(count), tail_(tail) {}
 
     // Whether the piece is what comes next.
     bool matches(QByteArrayView piece) {
+        const qsizetype end = count_ + (tail_ ? tail_->size() : 0);
         for (qsizetype at = 0; at < piece.size();) {
-            if (index_ >= entries_.size())
+            if (index_ >= end)
                 return false;
-            const QByteArrayView entry = entries_.at(index_);
+            const QByteArrayView entry =
+                index_ < count_ ? entries_.at(index_) : tail_->at(index_ - count_);
             const qsizetype length = entry.size() + 2; // the entry, then CR LF
             const qsizetype to = std::min(length, offset_ + piece.size() - at);
             if (offset_ < entry.size()) {
@@ -208,6 +212,8 @@ public:
 
 private:
     const EntryList& entries_;
+    qsizetype count_;
+    const EntryList* tail_;
     qsizetype index_ = 0;
     qsizetype offset_ = 0; // within the entry and its break
 };
@@ -290,14 +296,17 @@ std::optional<EntryList> readListFileIfPresent(const QString& path, ListFileDige
 }
 
 std::optional<EntryList> readAppendedEntries(const QString& path, const ListFileDigest& known,
-                                             const EntryList& ours, ListFileDigest& digest) {
+                                             const EntryList& ours, ListFileDigest& digest,
+                                             const EntryList* knownTail) {
     const qsizetype count = known.entries;
-    if (known.size < 0 || count > ours.size() ||
-        ours.rangeBytes(0, count) + 2 * count != known.size)
+    const qsizetype fromOurs = count - (knownTail ? knownTail->size() : 0);
+    const qsizetype tailBytes = knownTail ? knownTail->byteSize() : 0;
+    if (known.size < 0 || fromOurs < 0 || fromOurs > ours.size() ||
+        ours.rangeBytes(0, fromOurs) + tailBytes + 2 * count != known.size)
         return std::nullopt;
     // The known head is only compared, through a small buffer; its bytes are not kept.
     Checksum checksum;
-    ListTextCursor expected(ours);
+    ListTextCursor expected(ours, fromOurs, knownTail);
     std::optional<QByteArray> rest =
         readFileBehind(path, known.size, MaxListFile - known.size, [&](QByteArrayView piece) {
             checksum.add(piece);
@@ -319,7 +328,7 @@ void writeListFile(const QString& path, const EntryList& entries) {
 }
 
 WrittenPair writeListFilePair(const QString& firstPath, ListPieces first, const QString& secondPath,
-                              ListPieces second, const ListFileDigests* known) {
+                              ListPieces second, const ListFileDigests* known, Excess excess) {
     // Both files are created before either is written, so a refusal costs no writing.
     SafeFile firstFile(firstPath);
     SafeFile secondFile(secondPath);
@@ -328,7 +337,8 @@ WrittenPair writeListFilePair(const QString& firstPath, ListPieces first, const 
     const WrittenPair written{{lists[0].digest, lists[1].digest},
                               {lists[0].extendsKnown, lists[1].extendsKnown}};
     // One modification time marks them as written together, already as they take their places.
-    const timespec stamp = saveStamp();
+    const bool even = written.digests[0].entries == written.digests[1].entries;
+    const timespec stamp = saveStamp(even ? Excess::HalfPair : excess);
     firstFile.setModificationTime(stamp);
     secondFile.setModificationTime(stamp);
     SafeFile::commitAll({&firstFile, &secondFile});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/EntryList.h"
+#include "storage/SaveStamp.h"
 
 #include <QByteArray>
 #include <QString>
@@ -50,11 +51,13 @@ std::optional<EntryList> readListFileIfPresent(const QString& path,
                                                ListFileDigest* digest = nullptr);
 
 // The entries appended to a list file since it was as `known` describes, when it still begins
-// with those bytes and they are entries [0, known.entries) of `ours` as a list file holds them.
+// with those bytes and they are entries [0, known.entries) of `ours` as a list file holds them;
+// with `knownTail`, the known entries are the first ones of `ours` followed by those of the tail.
 // Only the appended bytes are kept in memory. Nothing when the file no longer begins so (or is
 // gone); `digest` then describes the whole file. Throws what reading throws.
 std::optional<EntryList> readAppendedEntries(const QString& path, const ListFileDigest& known,
-                                             const EntryList& ours, ListFileDigest& digest);
+                                             const EntryList& ours, ListFileDigest& digest,
+                                             const EntryList* knownTail = nullptr);
 
 // Writes the entries as a list file, replacing the old one atomically (see SafeFile). Throws the
 // create failure or "Stream write error"; the old file then stays whole.
@@ -63,7 +66,8 @@ void writeListFile(const QString& path, const EntryList& entries);
 // Writes two list files as one unit: both are created, written and synced before either is
 // renamed into place, so any failure before the renames (the create failure of either, a full
 // disk) leaves both old files whole; only a crash between the two renames can split the pair.
-// Both get one modification time, a save stamp (see SaveStamp.h).
+// Both get one modification time, a save stamp (see SaveStamp.h) that tells what one file holds
+// beyond the other: `excess`, or, when they hold as many entries, that they hold pairs only.
 // Throws the failure of the first file that fails, as writeListFile does. The lists of a file may
 // come in pieces, written one after the other. Returns what was written, and whether each file
 // begins with the bytes of the version `known` describes, if given: then that version's entries
@@ -75,7 +79,8 @@ struct WrittenPair {
     std::array<bool, 2> extendsKnown{};
 };
 WrittenPair writeListFilePair(const QString& firstPath, ListPieces first, const QString& secondPath,
-                              ListPieces second, const ListFileDigests* known = nullptr);
+                              ListPieces second, const ListFileDigests* known = nullptr,
+                              Excess excess = Excess::Own);
 inline WrittenPair writeListFilePair(const QString& firstPath, const EntryList& first,
                                      const QString& secondPath, const EntryList& second) {
     return writeListFilePair(firstPath, {&first}, secondPath, {&second});

@@ -12,9 +12,6 @@ namespace quill {
 
 namespace {
 
-constexpr std::uint64_t MissingFirst = 0x6d697373696e6731ull;
-constexpr std::uint64_t MissingSecond = 0x6d697373696e6732ull;
-
 std::uint64_t mix(std::uint64_t value) {
     value ^= value >> 30;
     value *= 0xbf58476d1ce4e5b9ull;
@@ -112,16 +109,19 @@ private:
         qsizetype from, to;
         const std::uint64_t* hashes;
     };
-    // Where the run ends in `list`, which may lack the last entries (pairs with a missing half).
+    // Where the run ends in `list`, which may lack the last entries (an uneven version).
     static qsizetype clamp(const Run& run, const EntryList& list) {
         return std::max(run.from, std::min(run.to, list.size()));
     }
+    // Entries a list lacks count as empty ones, so every pair keeps its partner.
     static void copy(const Run& run, bool ours, const EntryList& from, qsizetype follow,
                      EntryList& to, qsizetype& followed) {
         const qsizetype end = clamp(run, from);
         if (ours && follow >= run.from && follow < end)
             followed = to.size() + (follow - run.from);
         to.appendRange(from, run.from, end);
+        for (qsizetype i = end; i < run.to; ++i)
+            to.append({});
     }
 
     const PairView& ours_;
@@ -182,6 +182,21 @@ bool sameStretch(Hashes a, Hashes b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
+// A stretch both sides changed. Where theirs kept the base's pairs as they were and only added
+// pairs before or after them (behind a pair whose lone half ours completed, say), those go before
+// or after ours; otherwise both stretches are kept, so another writer's rewrite never drops ours.
+void resolveBoth(Assembly& out, Hashes base, const Side& ours, qsizetype o0, qsizetype o1,
+                 const Side& theirs, qsizetype t0, qsizetype t1) {
+    const Hashes stretch = theirs.range(t0, t1);
+    const auto kept = std::search(stretch.begin(), stretch.end(), base.begin(), base.end());
+    if (base.empty() || kept == stretch.end())
+        return unite(out, ours, o0, o1, theirs, t0, t1);
+    const qsizetype at = t0 + qsizetype(kept - stretch.begin());
+    out.take(theirs, t0, at);
+    out.take(ours, o0, o1);
+    out.take(theirs, at + qsizetype(base.size()), t1);
+}
+
 // Past the edit budget: ours without what theirs deleted, then what only theirs added.
 void mergeBySets(Assembly& out, Hashes base, const Side& ours, const Side& theirs) {
     const PairHashes inBase = sortedCopy(base);
@@ -224,7 +239,7 @@ void mergeMiddle(Assembly& out, Hashes base, const Side& ours, const Side& their
                  sameStretch(ours.range(o0, o1), theirs.range(t0, t1)))
             out.take(ours, o0, o1);
         else
-            unite(out, ours, o0, o1, theirs, t0, t1);
+            resolveBoth(out, b, ours, o0, o1, theirs, t0, t1);
         if (!end)
             out.take(ours, o1, o1 + 1); // the pair both kept
         b0 = i + 1;
@@ -236,13 +251,11 @@ void mergeMiddle(Assembly& out, Hashes base, const Side& ours, const Side& their
 } // namespace
 
 std::uint64_t pairHash(const PairView& lists, qsizetype index) {
-    const std::uint64_t first = index < lists.first.size()
-                                    ? std::uint64_t(qHash(lists.first.at(index), size_t(1)))
-                                    : MissingFirst;
-    const std::uint64_t second = index < lists.second.size()
-                                     ? std::uint64_t(qHash(lists.second.at(index), size_t(2)))
-                                     : MissingSecond;
-    return mix(first) ^ second;
+    const auto entry = [index](const EntryList& list) {
+        return index < list.size() ? list.at(index) : QByteArrayView();
+    };
+    return mix(std::uint64_t(qHash(entry(lists.first), size_t(1)))) ^
+           std::uint64_t(qHash(entry(lists.second), size_t(2)));
 }
 
 PairHashes pairHashes(const PairView& lists) {

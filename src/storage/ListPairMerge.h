@@ -9,7 +9,8 @@
 namespace quill {
 
 // The two lists of a pair of list files: entry i of the one and entry i of the other form pair i.
-// When one list is longer, its last entries form pairs with a missing half.
+// When one list is longer, its last entries count as paired with empty entries: a merge works on
+// whole pairs, and what it gives is even.
 struct PairView {
     const EntryList& first;
     const EntryList& second;

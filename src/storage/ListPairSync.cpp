@@ -33,8 +33,14 @@ constexpr qint64 PartnerWaitSeconds = 60;
 } // namespace
 
 ListPairSync::ListPairSync(QString firstName, QString secondName,
-                           std::chrono::milliseconds settleWait)
-    : names_{std::move(firstName), std::move(secondName)}, settleWait_(settleWait) {}
+                           std::chrono::milliseconds settleWait, QString folder)
+    : names_{folder.isEmpty() ? firstName : folder + u'/' + firstName,
+             folder.isEmpty() ? secondName : folder + u'/' + secondName},
+      given_(std::move(folder)), settleWait_(settleWait) {}
+
+QString ListPairSync::where() const {
+    return given_.isEmpty() ? QDir::currentPath() : QDir(given_).absolutePath();
+}
 
 ListPairSync::Identity ListPairSync::identify(const QString& name) const {
     struct stat status {};
@@ -69,11 +75,15 @@ ListPairSync::Files ListPairSync::readFiles() const {
 }
 
 bool ListPairSync::sameFolder() const {
-    return !folder_.isEmpty() && folder_ == QDir::currentPath();
+    return !folder_.isEmpty() && folder_ == where();
+}
+
+bool ListPairSync::knowsFiles() const {
+    return sameFolder() && known_[0].known && known_[1].known;
 }
 
 bool ListPairSync::folderBusy() const {
-    return !FolderLock::isFree(QString());
+    return !FolderLock::isFree(given_);
 }
 
 MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies) {
@@ -126,6 +136,62 @@ bool ListPairSync::partnerAwaited(const struct stat& file) {
            now.tv_sec - file.st_ctim.tv_sec < PartnerWaitSeconds;
 }
 
+qsizetype ListPairSync::halfWritten(const Identity& first, const Identity& second,
+                                    qsizetype firstSize, qsizetype secondSize,
+                                    bool knownBefore) const {
+    const qsizetype excess = firstSize - secondSize; // > 0: the first file is the longer
+    if (excess == 0)
+        return 0;
+    const qsizetype count = std::abs(excess);
+    // What a save said of the files it wrote: a half pair (or even files, so that what another
+    // program appended since to one is half a pair), its own lists, or that it could not tell.
+    const auto told = [count](const Identity& file) -> std::optional<qsizetype> {
+        const std::optional<Excess> said = stampedExcess(file.seconds, file.nanoseconds);
+        if (!said || *said == Excess::Unknown)
+            return std::nullopt;
+        return *said == Excess::HalfPair ? count : 0;
+    };
+    // Written together by one save, or one file as another save left it and the other changed
+    // since: that save says it. (Two appends of another program within one tick of the file
+    // clock get equal times too, but no stamp.)
+    if (first.exists && second.exists) {
+        for (const Identity* file : {&first, &second}) {
+            const bool ours = knownBefore && *file == known_[file == &first ? 0 : 1];
+            if (!ours) {
+                if (const std::optional<qsizetype> said = told(*file))
+                    return *said;
+            }
+        }
+    }
+    // Against the files as this window knew them: what one held beyond the other (the lists it
+    // wrote as they were) is no half pair; whatever comes beyond that is.
+    if (!knownBefore)
+        return -1;
+    const qsizetype own = half_.empty() ? digests_[0].entries - digests_[1].entries : 0;
+    const bool sameSide = (own > 0) == (excess > 0);
+    return own == 0 || !sameSide ? count : std::max<qsizetype>(count - std::abs(own), 0);
+}
+
+ListPairSync::HalfPair ListPairSync::splitHalfPair(ListPair& lists, const Identity& first,
+                                                   const Identity& second, bool knownBefore,
+                                                   Unexplained unexplained) const {
+    HalfPair half;
+    qsizetype count =
+        halfWritten(first, second, lists.first.size(), lists.second.size(), knownBefore);
+    if (count < 0 && unexplained == Unexplained::Held) {
+        count = std::abs(lists.first.size() - lists.second.size());
+        half.unexplained = true;
+    }
+    if (count <= 0)
+        return {};
+    half.file = lists.first.size() > lists.second.size() ? 0 : 1;
+    EntryList& longer = half.file == 0 ? lists.first : lists.second;
+    half.entries.appendRange(longer, longer.size() - count, longer.size());
+    for (qsizetype i = 0; i < count; ++i)
+        longer.remove(longer.size() - 1);
+    return half;
+}
+
 bool ListPairSync::ownCopy(const QString& name) const {
     // The window's own last write that the engine set aside under a copy's name.
     for (int index = 0; index < 2; ++index) {
@@ -150,7 +216,12 @@ int ListPairSync::arrivingFile(const ConflictCopies& copies) const {
     const auto changed = [](const struct stat& file) {
         return std::pair(file.st_ctim.tv_sec, file.st_ctim.tv_nsec);
     };
-    const int last = !exists[1] || (exists[0] && changed(files[0]) >= changed(files[1])) ? 0 : 1;
+    int last = !exists[1] || (exists[0] && changed(files[0]) >= changed(files[1])) ? 0 : 1;
+    // Changed within one tick of the file clock: another program's write right after a save's
+    // rename is the later one.
+    if (exists[0] && exists[1] && changed(files[0]) == changed(files[1]) &&
+        !isSaveStamp(files[1].st_mtim.tv_sec, files[1].st_mtim.tv_nsec))
+        last = 1;
     return !isKnown(last) && partnerAwaited(files[last]) ? last : -1;
 }
 
@@ -168,24 +239,46 @@ ListPairSync::Settled ListPairSync::settledCopies(const Waiting& waiting) const 
     }
 }
 
-WrittenPair ListPairSync::writePair(ListPieces first, ListPieces second,
-                                    const ListFileDigests* known) {
-    return writeListFilePair(names_[0], first, names_[1], second, known);
+WrittenPair ListPairSync::writePair(const PairView& lists, const ListPair* behind,
+                                    const HalfPair& half, const ListFileDigests* known) {
+    // A half pair is only completed in place when every pair before it is whole.
+    const EntryList none;
+    EntryList padding[2];
+    if (!half.empty()) {
+        for (qsizetype i = lists.first.size(); i < lists.size(); ++i)
+            padding[0].append({});
+        for (qsizetype i = lists.second.size(); i < lists.size(); ++i)
+            padding[1].append({});
+    }
+    const auto orNone = [&none](const EntryList* list) {
+        return list ? list : &none;
+    };
+    return writeListFilePair(
+        names_[0], {&lists.first, &padding[0], behind ? &behind->first : &none, orNone(half.in(0))},
+        names_[1],
+        {&lists.second, &padding[1], behind ? &behind->second : &none, orNone(half.in(1))}, known,
+        half.empty()       ? Excess::Own
+        : half.unexplained ? Excess::Unknown
+                           : Excess::HalfPair);
 }
 
-void ListPairSync::write(const MergedPair& merged, const ConflictCopies& copies) {
-    remember(merged.hashes, writePair({&merged.lists.first}, {&merged.lists.second}).digests);
+void ListPairSync::write(const PairView& lists, const PairHashes& hashes,
+                         const ConflictCopies& copies, HalfPair half) {
+    const WrittenPair written = writePair(lists, nullptr, half);
+    remember(hashes, written.digests);
+    half_ = std::move(half);
     // Everything the copies held is in the lists now.
     for (const QString& name : copies.names)
         QFile::remove(name);
 }
 
 void ListPairSync::remember(PairHashes base, const ListFileDigests& digests) {
-    folder_ = QDir::currentPath();
+    folder_ = where();
     known_[0] = identify(names_[0]);
     known_[1] = identify(names_[1]);
     digests_ = digests;
     base_ = std::move(base);
+    pendingBase_ = -1;
 }
 
 void ListPairSync::saveAsIs(const PairView& lists) {
@@ -198,8 +291,8 @@ void ListPairSync::saveAsIs(const PairView& lists) {
     std::future<PairHashes> hashing;
     if (!grown)
         hashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
-    const WrittenPair written =
-        writePair({&lists.first}, {&lists.second}, grown ? &digests_ : nullptr);
+    // The half pair another program left stays behind the lists.
+    const WrittenPair written = writePair(lists, nullptr, half_, grown ? &digests_ : nullptr);
     if (grown && written.extendsKnown[0] && written.extendsKnown[1]) {
         PairHashes added;
         for (qsizetype i = count; i < lists.size(); ++i)
@@ -216,7 +309,19 @@ void ListPairSync::saveAsIs(const PairView& lists) {
 }
 
 ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
-    const FolderLock lock{QString()};
+    return load(waiting, false, Unexplained::Shown);
+}
+
+ListPairSync::Loaded ListPairSync::loadForCommand(Unexplained unexplained, const Waiting& waiting) {
+    Loaded loaded = load(waiting, true, unexplained);
+    if (!loaded.secondFailure.isEmpty())
+        throw Failure(loaded.secondFailure);
+    return loaded;
+}
+
+ListPairSync::Loaded ListPairSync::load(const Waiting& waiting, bool forCommand,
+                                        Unexplained unexplained) {
+    const FolderLock lock{given_};
     unconfirmed_.clear(); // what is read is what others may start from
     const auto [copies, settled] = settledCopies(waiting);
     Files files;
@@ -231,34 +336,51 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
         folder_.clear();
         return loaded;
     }
+    // Half of a version the engine did not finish bringing in is shown as it is, but stays new
+    // to the window, so a save waits for the rest and merges it.
+    const int arriving = settled ? -1 : arrivingFile(copies);
+    // A pair another program has written half of stays out of the lists, behind them. With
+    // nothing of this window's to compare with, only the save stamps tell it.
+    HalfPair half;
+    if (arriving < 0 && (copies.empty() || copies.currentPaired()))
+        half = splitHalfPair(files.lists, files.first, files.second, false, unexplained);
     // Copies whose partners are still on their way wait for a save.
     if (!copies.empty() && settled) {
         MergedPair merged = copies.currentPaired()
                                 ? uniteListPairs(files.lists.view(), ListPair().view())
                                 : MergedPair{};
         merged = foldCopies(std::move(merged), copies);
-        write(merged, copies);
-        return {std::move(merged.lists.first), std::move(merged.lists.second), QString()};
+        Loaded loaded{{}, {}, QString(), half.entries, half.file};
+        write(merged.lists.view(), merged.hashes, copies, std::move(half));
+        loaded.first = std::move(merged.lists.first);
+        loaded.second = std::move(merged.lists.second);
+        return loaded;
     }
-    // Half of a version the engine did not finish bringing in is shown as it is, but stays new
-    // to the window, so a save waits for the rest and merges it.
-    const int arriving = settled ? -1 : arrivingFile(copies);
     Loaded loaded;
-    folder_ = QDir::currentPath();
+    loaded.heldBack = half.entries;
+    loaded.heldBackFile = half.file;
+    folder_ = where();
     known_[0] = files.first;
     known_[1] = files.second;
     digests_ = files.digests;
+    half_ = std::move(half);
     if (arriving >= 0)
         known_[arriving] = Identity{true, false};
-    if (!files.first.exists) {
+    if (!files.first.exists && !forCommand) {
         // The window shows nothing; a second file it did not show counts as changed later.
         base_.clear();
+        half_ = {};
         if (files.second.exists)
             known_[1] = Identity{};
         return loaded;
     }
-    base_ = pairHashes(files.lists.view());
-    loaded.first = std::move(files.lists.first);
+    // A command hashes the pairs only when a merge needs them, from the lists it saves.
+    if (forCommand)
+        pendingBase_ = files.lists.view().size();
+    else
+        base_ = pairHashes(files.lists.view());
+    if (files.first.exists)
+        loaded.first = std::move(files.lists.first);
     if (files.second.exists)
         loaded.second = std::move(files.lists.second);
     return loaded;
@@ -266,7 +388,7 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
 
 std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow,
                                              const Waiting& waiting) {
-    const FolderLock lock{QString()};
+    const FolderLock lock{given_};
     const auto [copies, settled] = settledCopies(waiting);
     if (!settled)
         // Half of a version is no pair to merge with, and writing over it would lose it.
@@ -274,6 +396,18 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
                       u"in; save again in a moment."_s.arg(names_[0], names_[1]));
     const bool unchanged =
         sameFolder() && identify(names_[0]) == known_[0] && identify(names_[1]) == known_[1];
+    if (unchanged && copies.empty() && pendingBase_ >= 0) {
+        // A command writes its lists and keeps no hashes, as it saves no more.
+        remember({}, writePair(lists, nullptr, half_).digests);
+        pendingBase_ = lists.size();
+        return std::nullopt;
+    }
+    if (pendingBase_ >= 0) {
+        base_.clear();
+        for (qsizetype i = 0; i < pendingBase_; ++i)
+            base_.push_back(pairHash(lists, i));
+        pendingBase_ = -1;
+    }
     if (unchanged && copies.empty()) {
         // The common case.
         saveAsIs(lists);
@@ -281,26 +415,33 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
     }
     if (std::optional<MergedPair> result; copies.empty() && saveAppended(lists, follow, result))
         return result;
-    const Files current = readFiles();
+    Files current = readFiles();
+    // Both sides are hashed at once, one on each core.
+    auto ourHashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
+    PairHashes ours;
+    const auto ourHashes = [&]() -> const PairHashes& {
+        if (ourHashing.valid())
+            ours = ourHashing.get();
+        return ours;
+    };
     MergedPair merged;
     PairHashes theirs; // what the other writer's version in place holds
+    HalfPair half;     // and what it holds of a pair half written
     const bool apart = unchanged || !copies.currentPaired();
     if (apart) {
         // The files in place, when they are no pair, come in with the copies.
         merged = uniteListPairs(lists, ListPair().view(), follow);
+        if (unchanged)
+            half = half_;
     } else {
-        if (!sameFolder() || !known_[0].known || !known_[1].known) {
+        half = splitHalfPair(current.lists, current.first, current.second, knowsFiles());
+        theirs = pairHashes(current.lists.view());
+        if (!knowsFiles()) {
             // Lists from another folder, or files never read: keep everything of both.
-            theirs = pairHashes(current.lists.view());
             merged = uniteListPairs(lists, current.lists.view(), follow);
         } else {
-            // Both sides are hashed at once, one on each core.
-            auto ourHashing =
-                std::async(std::launch::async, [&lists] { return pairHashes(lists); });
-            theirs = pairHashes(current.lists.view());
-            const PairHashes ours = ourHashing.get();
             merged = mergeListPairs(baseAgainst(theirs), lists, current.lists.view(), follow,
-                                    {&ours, &theirs});
+                                    {&ourHashes(), &theirs});
         }
     }
     merged = foldCopies(std::move(merged), copies);
@@ -310,30 +451,46 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
     } else {
         unconfirmed_ = addedPairs(theirs, merged.hashes);
     }
-    write(merged, copies);
+    // When the others' versions changed nothing of the lists, they are written as they are.
+    if (merged.hashes == ourHashes()) {
+        write(lists, merged.hashes, copies, std::move(half));
+        return std::nullopt;
+    }
+    write(merged.lists.view(), merged.hashes, copies, std::move(half));
     return merged;
 }
 
 bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
                                 std::optional<MergedPair>& result) {
-    // The files began as the base when their heads are as last read or written (the checksums)
-    // and are the head of the window's lists (compared byte for byte). Then the three-way merge
-    // keeps that head and comes down to merging what each side appended.
+    // The files began as the base (its pairs, then the half pair behind them) when their heads
+    // are as last read or written (the checksums) and are the head of the window's lists and
+    // that half pair (compared byte for byte). Then the three-way merge keeps that head and
+    // comes down to merging what each side appended.
     const qsizetype count = qsizetype(base_.size());
-    if (!sameFolder() || digests_[0].entries != count || digests_[1].entries != count ||
+    if (!sameFolder() || digests_[0].entries != count + (half_.in(0) ? half_.entries.size() : 0) ||
+        digests_[1].entries != count + (half_.in(1) ? half_.entries.size() : 0) ||
         lists.first.size() != lists.second.size() || lists.first.size() < count)
         return false;
     const Identity before[2] = {identify(names_[0]), identify(names_[1])};
     ListFileDigests digests;
     auto reading = std::async(std::launch::async, [&] {
-        return readAppendedEntries(names_[1], digests_[1], lists.second, digests[1]);
+        return readAppendedEntries(names_[1], digests_[1], lists.second, digests[1], half_.in(1));
     });
     std::optional<EntryList> first =
-        readAppendedEntries(names_[0], digests_[0], lists.first, digests[0]);
+        readAppendedEntries(names_[0], digests_[0], lists.first, digests[0], half_.in(0));
     std::optional<EntryList> second = reading.get();
     if (!first || !second || identify(names_[0]) != before[0] || identify(names_[1]) != before[1])
         return false;
-    const ListPair theirs{std::move(*first), std::move(*second)};
+    // The others' version behind the base: the half pair it held, then what was appended.
+    ListPair theirs{std::move(*first), std::move(*second)};
+    if (!half_.empty()) {
+        EntryList& appended = half_.file == 0 ? theirs.first : theirs.second;
+        EntryList joined = half_.entries;
+        joined.appendRange(appended, 0, appended.size());
+        appended = std::move(joined);
+    }
+    // Both lists lack the same head, so what one holds beyond the other is as in the files.
+    HalfPair half = splitHalfPair(theirs, before[0], before[1], true);
     ListPair ours;
     ours.first.appendRange(lists.first, count, lists.first.size());
     ours.second.appendRange(lists.second, count, lists.second.size());
@@ -354,16 +511,15 @@ bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
     behind.hashes.assign(merged.hashes.begin() + kept, merged.hashes.end());
     behind.followed = follow;
     behind.appendsToOurs = true;
-    // Without new pairs of the window's the files in place are the merge already; otherwise
-    // they gain the window's new pairs and the others' behind them.
-    if (kept > 0) {
-        digests =
-            writePair({&lists.first, &behind.lists.first}, {&lists.second, &behind.lists.second})
-                .digests;
-    }
+    // Without new pairs of the window's the files in place are the merge already (a half pair
+    // at the end of the longer file); otherwise they gain the window's new pairs and the
+    // others' behind them, and the half pair last.
+    if (kept > 0)
+        digests = writePair(lists, &behind.lists, half).digests;
     PairHashes base = std::move(base_);
     base.insert(base.end(), merged.hashes.begin(), merged.hashes.end());
     remember(std::move(base), digests);
+    half_ = std::move(half);
     unconfirmed_ = std::move(unconfirmed);
     if (!behind.hashes.empty())
         result = std::move(behind);

@@ -19,13 +19,19 @@ namespace quill {
 // whatever changed on disk since then instead of writing over it. Reading, merging and writing
 // run under the folder's lock. Conflict copies a sync engine left of the two files are merged in
 // and then removed.
+// A merge works on whole pairs: a version whose lists are uneven counts as padded with empty
+// entries, and what a merge gives is even. Entries another program appended to one file beyond
+// what it appended to the other are a pair half written: they stay at the end of that file, after
+// every pair and out of the lists handed out, until the other half comes and completes them in
+// place. A save that nobody else's change reaches writes the lists as they are, uneven or not.
 class ListPairSync {
 public:
-    // The two files, named without a folder: they are in the current folder. While a sync
-    // engine is seen bringing in the two files of a version, a save or load waits for it up to
-    // `settleWait`.
+    // The two files, named without a folder: they are in `folder`, or in the current folder
+    // (wherever it is at each call) when none is given. While a sync engine is seen bringing in
+    // the two files of a version, a save or load waits for it up to `settleWait`.
     ListPairSync(QString firstName, QString secondName,
-                 std::chrono::milliseconds settleWait = std::chrono::seconds(3));
+                 std::chrono::milliseconds settleWait = std::chrono::seconds(3),
+                 QString folder = QString());
 
     // Called once when a load or save starts to wait for a sync engine.
     using Waiting = std::function<void()>;
@@ -35,12 +41,25 @@ public:
         std::optional<EntryList> second;
         // The second file could not be read: the failure's text (the first is handed out).
         QString secondFailure;
+        // What stays behind the lists at the end of one file (0 or 1; -1 for nothing).
+        EntryList heldBack;
+        int heldBackFile = -1;
     };
     // Start-up: reads the pair and folds in conflict copies (then saves the pair and removes
     // them). Without the first file the second is not handed out (the window shows nothing).
     // Throws what reading the first file throws for a file that exists and cannot be read, the
     // lock failure, and what writing throws.
     Loaded load(const Waiting& waiting = {});
+    // The same for a command without a window (export, import, ...): both lists are handed out
+    // whichever exists, and a second file that cannot be read throws too. The command's saves
+    // hand in lists that begin with those handed out (it appends to them). Where nothing tells
+    // whether what one file holds beyond the other is the lists' own or a pair another program
+    // has written half of, a window and a reading command show it; a command that appends pairs
+    // holds it back (Held), so that its pairs go before it and never complete it, and the save
+    // marks it as unknown.
+    enum class Unexplained { Shown, Held };
+    Loaded loadForCommand(Unexplained unexplained = Unexplained::Shown,
+                          const Waiting& waiting = {});
 
     // Saves the lists. Unless the files are as last read or written (and no conflict copy waits),
     // the files are read and merged with the lists first; the merged lists are returned, with
@@ -67,7 +86,18 @@ private:
         ListPair lists;
         ListFileDigests digests;
     };
+    // Entries another program wrote at the end of one file only, the start of pairs whose other
+    // halves have not come yet.
+    struct HalfPair {
+        int file = -1; // 0 or 1, -1 for none
+        EntryList entries;
+        bool unexplained = false; // held back where nothing told what it is
+        bool empty() const { return entries.empty(); }
+        const EntryList* in(int index) const { return index == file ? &entries : nullptr; }
+    };
 
+    Loaded load(const Waiting& waiting, bool forCommand, Unexplained unexplained);
+    QString where() const;
     Identity identify(const QString& name) const;
     Files readFiles() const;
     MergedPair foldCopies(MergedPair merged, const ConflictCopies& copies);
@@ -75,6 +105,17 @@ private:
     bool isKnown(int index) const;
     // Whether a sync engine is seen bringing in the files in place or a copy's partner.
     bool unsettled(const ConflictCopies& copies) const;
+    // How many entries at the end of the longer of two lists of these sizes, read from these
+    // files, another program has written only half of; -1 when nothing tells. `knownBefore`:
+    // judged against the files as this window last read or wrote them where the save stamps
+    // tell nothing newer.
+    qsizetype halfWritten(const Identity& first, const Identity& second, qsizetype firstSize,
+                          qsizetype secondSize, bool knownBefore) const;
+    // Splits the half pair off the end of the longer list.
+    HalfPair splitHalfPair(ListPair& lists, const Identity& first, const Identity& second,
+                           bool knownBefore, Unexplained unexplained = Unexplained::Shown) const;
+    // Whether the window knows what the files held when it last read or wrote them.
+    bool knowsFiles() const;
     static bool partnerAwaited(const struct stat& file);
     bool ownCopy(const QString& name) const;
     // The file in place (0 or 1) whose partner a sync engine is most probably still bringing
@@ -92,9 +133,12 @@ private:
     bool saveAppended(const PairView& lists, Followed follow, std::optional<MergedPair>& result);
     // Writes the lists when the files are as last read or written.
     void saveAsIs(const PairView& lists);
-    WrittenPair writePair(ListPieces first, ListPieces second,
+    // Writes the lists (padded to even when a half pair follows them), the pairs `behind` them
+    // if given, and the half pair last.
+    WrittenPair writePair(const PairView& lists, const ListPair* behind, const HalfPair& half,
                           const ListFileDigests* known = nullptr);
-    void write(const MergedPair& merged, const ConflictCopies& copies);
+    void write(const PairView& lists, const PairHashes& hashes, const ConflictCopies& copies,
+               HalfPair half);
     void remember(PairHashes base, const ListFileDigests& digests);
     bool sameFolder() const;
     PairHashes baseAgainst(const PairHashes& theirs) const;
@@ -102,12 +146,17 @@ private:
     // those before and these.
     PairHashes unconfirmedWith(const PairHashes& added) const;
 
-    QString names_[2];
+    QString names_[2]; // the files' paths: bare names for the current folder
+    QString given_;    // the folder given, empty for the current folder
     std::chrono::milliseconds settleWait_;
     QString folder_;          // where the remembered files were, empty before the first read
     Identity known_[2];       // the files as last read or written
     ListFileDigests digests_; // their bytes
     PairHashes base_;         // the pairs as last read or written
+    HalfPair half_;           // and the half pair behind them
+    // For a command: base_ is not hashed yet; it is the head of this many pairs of the lists the
+    // next save hands in. -1 when base_ holds the hashes.
+    qsizetype pendingBase_ = -1;
     // Pairs this window wrote that no version of another writer has held yet, sorted. A sync
     // engine may put in place a version from another machine that never saw them (resolving a
     // conflict without a copy, or overwriting a save that raced with it); its lacking them is no

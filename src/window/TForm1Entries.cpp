@@ -55,13 +55,20 @@ void TForm1::AllFieldCursors1Click() {
 
 namespace {
 
-// Asks for both texts of a pair; the second prompt comes whatever the first answer was.
+// Asks for both texts of a pair; the second prompt comes whatever the first answer was. When
+// only one is confirmed, the other field gets an empty entry: a lone entry would pair every
+// later one with the wrong partner.
 void takePair(Dialogs& dialogs, const QString& caption, FieldCombo& primary,
               FieldCombo& secondary) {
-    if (const auto answer = dialogs.prompt(caption, u"Field(1)"_s, QString()))
-        primary.addEntry(storedBytes(*answer));
-    if (const auto answer = dialogs.prompt(caption, u"Field(2)"_s, QString()))
-        secondary.addEntry(storedBytes(*answer));
+    const auto word = dialogs.prompt(caption, u"Field(1)"_s, QString());
+    if (word)
+        primary.addEntry(storedBytes(*word));
+    const auto meaning = dialogs.prompt(caption, u"Field(2)"_s, QString());
+    if (!word && !meaning)
+        return;
+    if (!word)
+        primary.addEntry({});
+    secondary.addEntry(meaning ? storedBytes(*meaning) : QByteArray());
 }
 
 void deleteSelected(FieldCombo& field) {

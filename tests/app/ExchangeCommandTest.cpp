@@ -1,4 +1,5 @@
 #include "app/ExchangeCommand.h"
+#include "storage/ListFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -85,11 +86,51 @@ TEST_F(ExchangeCommand, import_appendsOnlyNewPairsAndLinesThemUp) {
     const ExchangeResult result = run({u"import"_s, u"in.csv"_s, folder});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardOutput, "3 pairs added, 2 already there\n");
-    EXPECT_EQ(fileBytes(folder + u"/Phrase.log"_s), "a\r\nb\r\nc\r\nb\r\nd\r\nd\r\n");
-    EXPECT_EQ(fileBytes(folder + u"/Mean.log"_s), "1\r\n2\r\n\r\n9\r\n4\r\n4\r\n");
+    // Nothing tells whether "c" is a word another program has yet to give its meaning: the new
+    // pairs go before it rather than complete it.
+    EXPECT_EQ(fileBytes(folder + u"/Phrase.log"_s), "a\r\nb\r\nb\r\nd\r\nd\r\nc\r\n");
+    EXPECT_EQ(fileBytes(folder + u"/Mean.log"_s), "1\r\n2\r\n9\r\n4\r\n4\r\n");
 
     const ExchangeResult again = run({u"import"_s, u"in.csv"_s, folder});
     EXPECT_EQ(again.standardOutput, "0 pairs added, 5 already there\n");
+}
+
+// Conflict copies a sync engine left are folded in first, as a window's start does; a word another
+// program appended alone stays behind imported pairs, for its meaning to complete it.
+TEST_F(ExchangeCommand, listsAreReadAsAWindowStartReadsThem) {
+    writeBytes(temp.filePath(u"in.csv"_s), "Word,Meaning\r\ni,I\r\n");
+    const struct {
+        QString command;
+        bool copy;        // a conflict copy holding s/S
+        QByteArray alone; // appended to Phrase.log after a save
+        QByteArray phrases, meanings;
+    } rows[] = {
+        {u"export"_s, true, {}, "a\r\ns\r\n", "A\r\nS\r\n"},
+        {u"import"_s, true, {}, "a\r\ns\r\ni\r\n", "A\r\nS\r\nI\r\n"},
+        {u"import"_s, false, "Y1\r\n", "a\r\ni\r\nY1\r\n", "A\r\nI\r\n"},
+    };
+    for (const auto& row : rows) {
+        const QString folder = folderWith(row.command + QString::number(row.copy), {}, {});
+        const QString phrase = folder + u"/Phrase.log"_s;
+        writeListFilePair(phrase, splitListText("a\r\n"), folder + u"/Mean.log"_s,
+                          splitListText("A\r\n"));
+        if (row.copy) {
+            writeBytes(folder + u"/Phrase.sync-conflict-20261209-101500-ABCDEFG.log"_s, "s\r\n");
+            writeBytes(folder + u"/Mean.sync-conflict-20261209-101500-ABCDEFG.log"_s, "S\r\n");
+        }
+        writeBytes(phrase, fileBytes(phrase) + row.alone);
+        const ExchangeResult result =
+            run(row.command == u"export"_s ? QStringList{u"export"_s, u"tsv"_s, folder}
+                                           : QStringList{u"import"_s, u"in.csv"_s, folder});
+        const std::string name = (row.command + QString::number(row.copy)).toStdString();
+        EXPECT_EQ(result.exitStatus, 0) << name << result.standardError.toStdString();
+        EXPECT_EQ(fileBytes(phrase), row.phrases) << name;
+        EXPECT_EQ(fileBytes(folder + u"/Mean.log"_s), row.meanings) << name;
+        EXPECT_EQ(folderFiles(folder), (QStringList{u"Mean.log"_s, u"Phrase.log"_s})) << name;
+        if (row.command == u"export"_s) {
+            EXPECT_EQ(result.standardOutput, "a\tA\ns\tS\n");
+        }
+    }
 }
 
 TEST_F(ExchangeCommand, unevenLists_exportEmptySidesAndSaySo) {

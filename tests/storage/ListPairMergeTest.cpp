@@ -12,36 +12,62 @@ namespace quill {
 namespace {
 
 // A writer's lists; every pair is "<name>" / "m:<name>", so alignment is visible in the bytes.
+// "~<name>" is the word without its meaning, "^<name>" the meaning without its word; empty entries
+// at the end of a list are left out, so such a version has uneven lists.
 ListPair pairsOf(const std::vector<std::string>& names) {
-    ListPair lists;
+    std::vector<QByteArray> first, second;
     for (const std::string& name : names) {
-        EXPECT_TRUE(lists.first.append(QByteArrayView(name.data(), qsizetype(name.size()))));
-        std::string meaning("m:");
-        meaning.append(name);
-        EXPECT_TRUE(lists.second.append(QByteArrayView(meaning.data(), qsizetype(meaning.size()))));
+        const QByteArray bare =
+            QByteArray::fromStdString(name.substr(name[0] == '~' || name[0] == '^'));
+        first.push_back(name[0] == '^' ? QByteArray() : bare);
+        second.push_back(name[0] == '~' ? QByteArray() : "m:" + bare);
+    }
+    ListPair lists;
+    for (auto [from, to] : {std::pair(&first, &lists.first), std::pair(&second, &lists.second)}) {
+        while (!from->empty() && from->back().isEmpty())
+            from->pop_back();
+        for (const QByteArray& entry : *from)
+            EXPECT_TRUE(to->append(entry));
     }
     return lists;
 }
 
+// The names of merged lists, which must be even (uneven versions count as padded with empty
+// entries); "!" marks a pair out of line.
 std::vector<std::string> namesOf(const ListPair& lists) {
     std::vector<std::string> names;
     EXPECT_EQ(lists.first.size(), lists.second.size());
     for (qsizetype i = 0; i < std::min(lists.first.size(), lists.second.size()); ++i) {
-        const QByteArrayView first = lists.first.at(i);
-        names.emplace_back(first.data(), size_t(first.size()));
-        EXPECT_EQ(lists.second.at(i).toByteArray(), "m:" + first.toByteArray()) << i;
+        const QByteArray first = lists.first.at(i).toByteArray();
+        const QByteArray second = lists.second.at(i).toByteArray();
+        QByteArray name;
+        if (second.isEmpty())
+            name = '~' + first;
+        else if (first.isEmpty() && second.startsWith("m:"))
+            name = '^' + second.mid(2);
+        else if (second == "m:" + first)
+            name = first;
+        else
+            name = '!' + first + '|' + second;
+        names.push_back(name.toStdString());
     }
     return names;
 }
 
-// One writer's history: adds at the end, inserts, deletes, clears and replace-all.
+// One writer's history: adds at the end, inserts, deletes, clears and replace-all; with `lone`,
+// also a word or a meaning alone at the end (a one-sided command, or a one-sided append).
 std::vector<std::string> edit(std::vector<std::string> names, const std::string& writer,
-                              std::mt19937& random) {
+                              std::mt19937& random, bool lone) {
     const int steps = int(random() % 12);
     for (int step = 0; step < steps; ++step) {
         std::string fresh(writer);
         fresh.append(std::to_string(step));
-        switch (random() % 20) {
+        const unsigned kind = random() % 20;
+        if (lone && kind >= 17) {
+            names.push_back((kind == 19 ? "^" : "~") + fresh);
+            continue;
+        }
+        switch (kind) {
         case 0:
             names.clear();
             break;
@@ -72,15 +98,26 @@ std::vector<std::string> edit(std::vector<std::string> names, const std::string&
     return names;
 }
 
-TEST(ListPairMergeTest, randomHistoriesOfTwoWriters_keepEveryPairEitherSideHolds) {
+struct Shape {
+    const char* name;
+    bool loneBase, loneOurs, loneTheirs; // whose versions may hold words or meanings alone
+    int rounds = 1000;
+};
+
+class ListPairMergeHistories : public testing::TestWithParam<Shape> {};
+
+TEST_P(ListPairMergeHistories, randomHistoriesOfTwoWriters_keepEveryPairEitherSideHolds) {
+    const Shape shape = GetParam();
     std::mt19937 random(20261209);
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < shape.rounds; ++round) {
         std::vector<std::string> base;
         const size_t baseSize = round % 300 == 0 ? 3000 : random() % 15;
         for (size_t i = 0; i < baseSize; ++i)
             base.push_back(std::string("b").append(std::to_string(i)));
-        const std::vector<std::string> ours = edit(base, "o", random);
-        const std::vector<std::string> theirs = edit(base, "t", random);
+        if (shape.loneBase && random() % 2)
+            base.push_back(random() % 2 ? "~bl" : "^bl");
+        const std::vector<std::string> ours = edit(base, "o", random, shape.loneOurs);
+        const std::vector<std::string> theirs = edit(base, "t", random, shape.loneTheirs);
         const ListPair oursPair = pairsOf(ours);
         const ListPair theirsPair = pairsOf(theirs);
         const MergedPair merged =
@@ -125,6 +162,17 @@ TEST(ListPairMergeTest, randomHistoriesOfTwoWriters_keepEveryPairEitherSideHolds
         EXPECT_EQ(namesOf(uniteListPairs(oursPair.view(), oursPair.view()).lists), ours);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Shapes, ListPairMergeHistories,
+                         testing::Values(Shape{"even", false, false, false, 3000},
+                                         // The window's lists after a one-sided command.
+                                         Shape{"unevenOurs", false, true, false},
+                                         // Another writer's uneven files.
+                                         Shape{"unevenTheirs", false, false, true},
+                                         Shape{"unevenAll", true, true, true}),
+                         [](const testing::TestParamInfo<Shape>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(ListPairMergeTest, sameStretchChangedOnBothSides_keepsBothOursFirst) {
     const std::vector<std::string> base{"a", "b", "c"};
@@ -172,8 +220,9 @@ TEST(ListPairMergeTest, pairsWithMissingHalf_keepTheirBytes) {
     const MergedPair merged = mergeListPairs(pairHashes(pairsOf({"a"}).view()),
                                              pairsOf({"a", "c"}).view(), theirs.view());
     EXPECT_EQ(merged.lists.first.size(), 4);
-    EXPECT_EQ(merged.lists.second.size(), 3);
+    EXPECT_EQ(merged.lists.second.size(), 4); // the missing half counts as an empty entry
     EXPECT_EQ(merged.lists.first.at(3).toByteArray(), "lone");
+    EXPECT_TRUE(merged.lists.second.at(3).isEmpty());
 }
 
 TEST(SequenceDiffTest, editsPastTheBudget_giveNothing) {

@@ -17,6 +17,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace quill {
@@ -105,6 +106,16 @@ INSTANTIATE_TEST_SUITE_P(
              {"a1", "a2", "b2"}}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+// What a window does with the result of its save.
+void takeIn(ListPair& lists, std::optional<MergedPair> merged) {
+    if (merged && merged->appendsToOurs) {
+        lists.first.appendRange(merged->lists.first, 0, merged->lists.first.size());
+        lists.second.appendRange(merged->lists.second, 0, merged->lists.second.size());
+    } else if (merged) {
+        lists = std::move(merged->lists);
+    }
+}
+
 // Another machine's version whose two files an engine brings in one at a time, each with the
 // stamp of that machine's save.
 void engineDeliversOne(const char* name, const EntryList& entries, const timespec& stamp) {
@@ -142,14 +153,16 @@ TEST_F(ListPairSyncHalfDelivery, saveWaitsForThePartnerOfAStampedFileThenMergesA
     const timespec stamp = saveStamp();
     EXPECT_EQ(waits, 0);
     engineDeliversOne("Phrase.log", theirs.first, stamp);
-    const ListPair ours = pairsOf({"a1", "a2"});
+    ListPair ours = pairsOf({"a1", "a2"});
     EXPECT_THROW(sync.save(ours.view(), {}, waiting), Failure);
     EXPECT_EQ(waits, 1);
     EXPECT_EQ(readListFile(QStringLiteral("Mean.log")).size(), 1);
 
     // Another program's file bears no stamp: it is merged at once, like the rest of the pair.
     engineDeliversOne("Mean.log", theirs.second, stamp);
-    EXPECT_TRUE(sync.save(ours.view(), {}, waiting));
+    std::optional<MergedPair> merged = sync.save(ours.view(), {}, waiting);
+    EXPECT_TRUE(merged);
+    takeIn(ours, std::move(merged));
     EXPECT_EQ(waits, 1);
     EXPECT_EQ(pairsOnDisk(), (Names{"a1", "a2", "b1"}));
     const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000, 123}};
@@ -188,6 +201,132 @@ ListPair listsOnDisk() {
     return {readListFile(u"Phrase.log"_s), readListFile(u"Mean.log"_s)};
 }
 
+// Lists with their missing entries as empty ones, as a pair each.
+std::vector<std::pair<QByteArray, QByteArray>> padded(const ListPair& lists) {
+    std::vector<std::pair<QByteArray, QByteArray>> pairs;
+    const auto entry = [](const EntryList& list, qsizetype i) {
+        return i < list.size() ? list.at(i).toByteArray() : QByteArray("");
+    };
+    for (qsizetype i = 0; i < lists.view().size(); ++i)
+        pairs.emplace_back(entry(lists.first, i), entry(lists.second, i));
+    return pairs;
+}
+
+void appendLine(const char* name, const QByteArray& entry) {
+    QFile file(QString::fromLatin1(name));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(entry + "\r\n");
+}
+
+struct Writers {
+    const char* name;
+    bool oneSided;    // the window also adds a word or a meaning alone
+    bool otherWindow; // a second window takes pairs
+    bool script;      // a program appends a word, later its meaning ("Y<n>")
+    bool importer;    // a command appends whole pairs, as an import does ("I<n>")
+};
+
+class ListPairSyncHistories : public testing::TestWithParam<Writers> {};
+
+// Random turns of a window taking pairs ("A<n>") and other writers. Once the program has
+// appended every meaning and the windows have saved, every pair is in the files once and in line
+// (the window's own pairs only while its lists are even: a lone entry of its own shifts them).
+// Each trial starts from files no save wrote, so nothing but what the window saw tells a pair
+// half written at first.
+TEST_P(ListPairSyncHistories, randomTurnsOfWriters_keepEveryPairOnceAndInLine) {
+    const Writers writers = GetParam();
+    std::mt19937 random(20270114);
+    for (int trial = 0; trial < 20; ++trial) {
+        QTemporaryDir dir;
+        const test::CurrentDirGuard inDir(dir.path());
+        test::writeBytes(u"Phrase.log"_s, "b0\r\nb1\r\n");
+        test::writeBytes(u"Mean.log"_s, "m:b0\r\nm:b1\r\n");
+        struct Window {
+            ListPairSync sync{u"Phrase.log"_s, u"Mean.log"_s};
+            ListPair lists;
+        } windows[2];
+        for (Window& window : windows) {
+            ListPairSync::Loaded loaded = window.sync.load();
+            window.lists = {std::move(*loaded.first), std::move(*loaded.second)};
+        }
+        std::vector<QByteArray> created; // every entry any writer made
+        std::vector<QByteArray> pending; // words the program has appended alone
+        int fresh = 0;
+        for (int step = 0; step < 24; ++step) {
+            const QByteArray n = QByteArray::number(++fresh);
+            const unsigned turn = random() % 6;
+            Window& window = windows[turn == 1 && writers.otherWindow ? 1 : 0];
+            if (turn <= 1) {
+                const QByteArray word = (&window == windows ? "A" : "B") + n;
+                window.lists.first.append(word);
+                window.lists.second.append("m:" + word);
+                created.insert(created.end(), {word, "m:" + word});
+            } else if (turn == 2 && writers.oneSided) {
+                const QByteArray lone = random() % 2 ? "L" + n : "m:L" + n;
+                (lone.startsWith("m:") ? window.lists.second : window.lists.first).append(lone);
+                created.push_back(lone);
+            } else if (turn == 3 && writers.script) {
+                if (pending.size() < 2 && (pending.empty() || random() % 2)) {
+                    pending.push_back("Y" + n);
+                    appendLine("Phrase.log", pending.back());
+                } else {
+                    appendLine("Mean.log", "m:" + pending.front());
+                    created.insert(created.end(), {pending.front(), "m:" + pending.front()});
+                    pending.erase(pending.begin());
+                }
+                continue;
+            } else if (turn == 4 && writers.importer) {
+                ListPairSync command(u"Phrase.log"_s, u"Mean.log"_s);
+                ListPairSync::Loaded loaded =
+                    command.loadForCommand(ListPairSync::Unexplained::Held);
+                ListPair lists{std::move(*loaded.first), std::move(*loaded.second)};
+                while (lists.first.size() != lists.second.size())
+                    (lists.first.size() < lists.second.size() ? lists.first : lists.second)
+                        .append({});
+                lists.first.append("I" + n);
+                lists.second.append("m:I" + n);
+                command.save(lists.view(), {});
+                created.insert(created.end(), {"I" + n, "m:I" + n});
+                continue;
+            }
+            takeIn(window.lists, window.sync.save(window.lists.view(), {}));
+        }
+        for (const QByteArray& word : pending) {
+            appendLine("Mean.log", "m:" + word);
+            created.insert(created.end(), {word, "m:" + word});
+        }
+        for (Window* window : {&windows[1], &windows[0]})
+            takeIn(window->lists, window->sync.save(window->lists.view(), {}));
+
+        const auto files = padded(listsOnDisk());
+        EXPECT_EQ(files, padded(windows[0].lists)) << writers.name << trial;
+        std::vector<QByteArray> entries{"b0", "b1", "m:b0", "m:b1"};
+        created.insert(created.end(), entries.begin(), entries.end());
+        entries.clear();
+        for (const auto& [word, meaning] : files) {
+            for (const QByteArray& entry : {word, meaning}) {
+                if (!entry.isEmpty())
+                    entries.push_back(entry);
+            }
+            const bool ownShifted = writers.oneSided && (word.startsWith('A') || word.isEmpty());
+            if (!word.startsWith('L') && !ownShifted) {
+                EXPECT_EQ(meaning, "m:" + word) << writers.name << trial;
+            }
+        }
+        std::sort(entries.begin(), entries.end());
+        std::sort(created.begin(), created.end());
+        EXPECT_EQ(entries, created) << writers.name << trial;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListPairSyncHistories,
+    testing::Values(Writers{"scriptHalves", false, false, true, false},
+                    Writers{"scriptHalvesTwoWindows", false, true, true, false},
+                    Writers{"scriptHalvesAndImports", false, false, true, true},
+                    Writers{"unevenWindowAndImports", true, false, false, true}),
+    [](const testing::TestParamInfo<Writers>& info) { return std::string(info.param.name); });
+
 // The window read {a, b, c}; then it changes its lists to `ours` and another program adds
 // bytes to the files (or replaces the first entry) before the window saves again. A save that
 // reads only what was appended must give what merging the whole files gives, and remember the
@@ -201,12 +340,13 @@ TEST(ListPairSyncAppend, savesAsAMergeOfTheWholeFilesWould) {
         const char* deleted;          // the pair the other program deletes afterwards
         bool rewriteHead = false;     // the other program also replaced "a" with "z"
         bool rewritten = true;        // whether the save writes the files
+        qsizetype half = 0; // appended words without meanings: they wait at the end of the file
     } rows[] = {
         {"outsideOnly", {"a", "b", "c"}, "d\r\n", "m:d\r\n", "d", false, false},
         {"both", {"a", "b", "c", "n"}, "d\r\n", "m:d\r\n", "d"},
         {"samePair", {"a", "b", "c", "d"}, "d\r\n", "m:d\r\n", "d"},
         {"reordered", {"a", "b", "c", "p", "y"}, "x\r\np\r\n", "m:x\r\nm:p\r\n", "x"},
-        {"firstFileOnly", {"a", "b", "c", "n"}, "d\r\ne\r\n", "", "b"},
+        {"firstFileOnly", {"a", "b", "c", "n"}, "d\r\ne\r\n", "", "b", false, true, 2},
         {"otherLineBreaks", {"a", "b", "c"}, "d\ne\r", "m:d\rm:e", "d", false, false},
         {"touchedOnly", {"a", "b", "c"}, "", "", "c", false, false},
         {"headRewritten", {"a", "b", "c", "n"}, "d\r\n", "m:d\r\n", "d", true},
@@ -231,17 +371,17 @@ TEST(ListPairSyncAppend, savesAsAMergeOfTheWholeFilesWould) {
         ::stat("Phrase.log", &before);
 
         ListPair ours = pairsOf(row.ours);
-        const ListPair expected =
-            mergeListPairs(pairHashes(base.view()), ours.view(), listsOnDisk().view()).lists;
-        std::optional<MergedPair> merged = sync.save(ours.view(), {});
-        if (merged && merged->appendsToOurs) {
-            ours.first.appendRange(merged->lists.first, 0, merged->lists.first.size());
-            ours.second.appendRange(merged->lists.second, 0, merged->lists.second.size());
-        } else if (merged) {
-            ours = std::move(merged->lists);
-        }
+        ListPair theirs = listsOnDisk();
+        EntryList half;
+        half.appendRange(theirs.first, theirs.first.size() - row.half, theirs.first.size());
+        for (qsizetype i = 0; i < row.half; ++i)
+            theirs.first.remove(theirs.first.size() - 1);
+        ListPair expected =
+            mergeListPairs(pairHashes(base.view()), ours.view(), theirs.view()).lists;
+        takeIn(ours, sync.save(ours.view(), {}));
         EXPECT_EQ(ours.first, expected.first) << row.name;
         EXPECT_EQ(ours.second, expected.second) << row.name;
+        expected.first.appendRange(half, 0, half.size());
         const ListPair onDisk = listsOnDisk();
         EXPECT_TRUE(onDisk.first == expected.first && onDisk.second == expected.second) << row.name;
         struct stat after {};

@@ -1,5 +1,6 @@
 #include "window/FormFixture.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -44,9 +45,10 @@ TEST_F(EntryCommands, dataTakeBothCancelled_addsNothingButRewritesFiles) {
     dialogs.answerCancel();
     form->SpeedButton1->click();
     EXPECT_EQ(dialogs.prompts.size(), 2u); // the second prompt comes after a cancelled first
-    // The window never read the files, so what another writer put there stays.
+    // The window never read the files, so what another writer put there stays; merged lists
+    // are whole pairs.
     EXPECT_EQ(file(u"Phrase.log"_s), "x\r\ny\r\nstale\r\n");
-    EXPECT_EQ(file(u"Mean.log"_s), QByteArray(""));
+    EXPECT_EQ(file(u"Mean.log"_s), "\r\n\r\n\r\n");
 }
 
 TEST_F(EntryCommands, dataTakeEmptyAnswer_addsEmptyEntrySavedAsEmptyLine) {
@@ -55,6 +57,40 @@ TEST_F(EntryCommands, dataTakeEmptyAnswer_addsEmptyEntrySavedAsEmptyLine) {
     form->SpeedButton1->click();
     EXPECT_EQ(texts(*form->ComboBox1), QStringList{QString()});
     EXPECT_EQ(file(u"Phrase.log"_s), "\r\n");
+}
+
+// A pair with one prompt cancelled gets an empty entry in the other field, so the pairs taken
+// after it keep their partners; both cancelled adds nothing.
+TEST_F(EntryCommands, takeWithOnePromptCancelled_keepsLaterPairsInLine) {
+    const struct {
+        bool newDataTake;
+        QString word, meaning; // a null answer cancels the prompt
+        QStringList first, second;
+    } rows[] = {
+        {false, u"w1"_s, QString(), {u"w1"_s, u"w2"_s}, {QString(), u"m2"_s}},
+        {false, QString(), u"m1"_s, {QString(), u"w2"_s}, {u"m1"_s, u"m2"_s}},
+        {false, QString(), QString(), {u"w2"_s}, {u"m2"_s}},
+        {true, QString(), u"m1"_s, {QString(), u"w2"_s}, {u"m1"_s, u"m2"_s}},
+    };
+    for (const auto& row : rows) {
+        makeForm();
+        if (row.newDataTake)
+            trigger("N1");
+        for (const QString& answer : {row.word, row.meaning, u"w2"_s, u"m2"_s}) {
+            if (answer.isNull())
+                dialogs.answerCancel();
+            else
+                dialogs.answerOk(answer);
+        }
+        for (int take = 0; take < 2; ++take)
+            (row.newDataTake ? form->SpeedButton2 : form->SpeedButton1)->click();
+        EXPECT_EQ(texts(*form->ComboBox1), row.first);
+        EXPECT_EQ(texts(*form->ComboBox2), row.second);
+        const QByteArray saved = (row.second.join(u"\r\n"_s) + u"\r\n"_s).toUtf8();
+        EXPECT_EQ(file(u"Mean.log"_s), row.newDataTake ? QByteArray() : saved);
+        for (const QString& name : {u"Phrase.log"_s, u"Mean.log"_s})
+            QFile::remove(path(name));
+    }
 }
 
 TEST_F(EntryCommands, newDataTake_clearsFieldsButNotFiles_andButtonDoesNotSave) {

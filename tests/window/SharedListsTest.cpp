@@ -1,3 +1,4 @@
+#include "exchange/FolderPairs.h"
 #include "window/FormFixture.h"
 
 #include <QDir>
@@ -82,6 +83,79 @@ TEST_F(SharedLists, outsideChangeBetweenReadAndSave_isMergedWithTheTakenPair) {
         EXPECT_EQ(texts(*form->ComboBox1).size(), row.expected.size()) << row.change;
         EXPECT_EQ(form->ComboBox1->selectedIndex(), row.selected) << row.change;
         EXPECT_EQ(form->ComboBox2->editBytes(), "C") << row.change;
+    }
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+// Another program writing a pair in two steps, an import beside a window whose lists the user
+// made uneven, and a pair half written when a window starts. Steps: "P x" and "M x" append x to
+// "Phrase.log" or "Mean.log" as a script does, "T w m" takes a pair, "W w" adds a word alone and
+// saves the fields, "I w m" imports a pair, "S" starts a new window.
+TEST_F(SharedLists, pairsOfOtherWritersAndUnevenLists_stayInLine) {
+    const struct {
+        const char* name;
+        QByteArray phrases, meanings;
+        std::vector<const char*> steps;
+        QStringList expected;
+    } rows[] = {
+        {"pairInTwoSteps",
+         "a0\r\n",
+         "b0\r\n",
+         {"P Y1", "T A1 AM1", "M YM1", "T A2 AM2"},
+         {u"a0/b0"_s, u"A1/AM1"_s, u"A2/AM2"_s, u"Y1/YM1"_s}},
+        {"importBesideUnevenWindow",
+         {},
+         {},
+         {"W A1", "I I1 IM1", "I I2 IM2", "T A2 AM2"},
+         {u"A1/AM2"_s, u"A2/"_s, u"I1/IM1"_s, u"I2/IM2"_s}},
+        {"halfPairAtStartUp",
+         {},
+         {},
+         {"T A1 AM1", "P Y1", "S", "T A2 AM2", "M YM1", "T A3 AM3"},
+         {u"A1/AM1"_s, u"A2/AM2"_s, u"A3/AM3"_s, u"Y1/YM1"_s}},
+    };
+    for (const auto& row : rows) {
+        for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+            QFile::remove(path(name));
+        if (!row.phrases.isNull())
+            writePairs(u"%1.log"_s, row.phrases, row.meanings);
+        makeForm().FormActivate();
+        for (const char* step : row.steps) {
+            const QStringList words = QString::fromLatin1(step).split(u' ');
+            const QString word = words.value(1);
+            switch (step[0]) {
+            case 'P':
+            case 'M': {
+                QFile file(path(words[0] == u"P"_s ? u"Phrase.log"_s : u"Mean.log"_s));
+                ASSERT_TRUE(file.open(QIODevice::Append));
+                file.write(word.toUtf8() + "\r\n");
+                break;
+            }
+            case 'T':
+                takePair(*form, word, words[2]);
+                break;
+            case 'W':
+                form->ComboBox1->setEditBytes(word.toUtf8());
+                trigger("PrimaryField1");
+                trigger("SaveFields1");
+                break;
+            case 'I': {
+                PairLists pairs;
+                pairs.words.append(word.toUtf8());
+                pairs.meanings.append(words[2].toUtf8());
+                importPairs(dir.path(), pairs);
+                break;
+            }
+            case 'S':
+                makeForm().FormActivate();
+                break;
+            }
+        }
+        EXPECT_EQ(filePairs(), row.expected) << row.name;
+        QStringList fields;
+        for (qsizetype i = 0; i < form->ComboBox1->entries().size(); ++i)
+            fields.append(texts(*form->ComboBox1)[i] + u'/' + texts(*form->ComboBox2).value(i));
+        EXPECT_EQ(fields, row.expected) << row.name;
     }
     EXPECT_TRUE(dialogs.failures.empty());
 }
