@@ -49,13 +49,7 @@ PairLists readAnkiPackage(const ZipArchive& archive, const ImportOptions& option
         const std::optional<qint64> index = archive.find(name);
         if (!index)
             continue;
-        QByteArray bytes = unpacked(archive, *index, compressed, memoryBudget);
-        // A collection saved in WAL mode says so in its header; read from memory there is no
-        // WAL, so it reads as a rollback-journal database.
-        if (bytes.size() > 19 && bytes[18] == 2 && bytes[19] == 2) {
-            bytes[18] = 1;
-            bytes[19] = 1;
-        }
+        const QByteArray bytes = unpacked(archive, *index, compressed, memoryBudget);
         const SqliteDatabase database(bytes);
         if (!isAnkiCollection(database))
             throw Failure(

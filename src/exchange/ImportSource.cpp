@@ -75,8 +75,19 @@ PairLists readDatabase(const SqliteDatabase& database, const ImportOptions& opti
                   u"Kobo vocabulary nor an Anki collection)"_s);
 }
 
+// A byte 0 early on, without the byte order mark of UTF-16 text: no text at all, rather an
+// encrypted or foreign file, which a text reader would only find not UTF-8.
+bool isBinary(QByteArrayView content) {
+    if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF"))
+        return false;
+    return content.first(std::min<qsizetype>(content.size(), 4096)).contains('\0');
+}
+
 PairLists readText(const QByteArray& content, std::optional<FlashcardFormat> format,
                    const ImportOptions& options, const QString& path) {
+    if (!format && isBinary(content))
+        throw Failure(u"binary data of no kind import reads: neither an SQLite database, a zip "
+                      u"archive nor text (an encrypted database cannot be read)"_s);
     if (!format && options.separator == 0 && isDictionaryHistory(content)) {
         refuseOptions(options, 0, u"a dictionary history"_s);
         return readDictionaryHistory(content);
