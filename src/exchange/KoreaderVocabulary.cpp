@@ -22,7 +22,8 @@ PairLists readKoreaderVocabulary(const SqliteDatabase& database, const ImportOpt
     SqliteQuery query(database,
                       "SELECT v.word, v.prev_context, v.next_context, t.name FROM vocabulary v "
                       "LEFT JOIN title t ON t.id = v.title_id ORDER BY v.create_time, v.rowid");
-    PairCollector pairs;
+    // Each word is there once: a repeated pair is two words that read alike.
+    PairCollector pairs(PairCollector::Repeats::Keep);
     QByteArray sentence;
     while (query.next()) {
         if (options.book &&

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
@@ -104,6 +106,23 @@ void SqliteDatabase::requireColumns(const QString& what, const QString& table,
         throw Failure(u"%1 without the table %2"_s.arg(what, table));
     if (const QStringList missing = missingColumns(table, columns); !missing.isEmpty())
         throw Failure(u"%1 whose table %2 lacks the column %3"_s.arg(what, table, missing[0]));
+}
+
+qint64 SqliteDatabase::byteSize() const {
+    SqliteQuery query(*this, "SELECT page_count * page_size FROM pragma_page_count, "
+                             "pragma_page_size");
+    return query.next() ? query.integer(0) : 0;
+}
+
+qint64 SqliteDatabase::rowCountHint(const char* table) const {
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray sql = "SELECT max(rowid) FROM \"" + QByteArray(table) + '"';
+    qint64 rows = 0;
+    if (sqlite3_prepare_v2(db_, sql.constData(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        rows = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return std::max<qint64>(rows, 0);
 }
 
 void SqliteDatabase::failQuery() const {

@@ -33,6 +33,12 @@ public:
     void requireColumns(const QString& what, const QString& table,
                         const QStringList& columns) const;
 
+    // The database's size in bytes: a bound for the text any of its queries gives.
+    qint64 byteSize() const;
+    // The largest rowid of a table: about as many rows as it has, found without a scan (0 for
+    // a table without rowids).
+    qint64 rowCountHint(const char* table) const;
+
     // Throws Failure naming the database's last error as damage, for a query that failed.
     [[noreturn]] void failQuery() const;
 
