@@ -13,6 +13,7 @@
 #include "storage/SafeFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -48,9 +49,10 @@ void refuseOptions(const ImportOptions& options, unsigned honoured, const QStrin
 QByteArray head(const ImportSource& source) {
     if (source.path.isEmpty())
         return source.bytes.first(std::min<qsizetype>(source.bytes.size(), 16));
+    // Reading the whole file names the cause when it is none (a folder, a pipe, missing).
     QFile file(source.path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {}; // reading the whole file names the cause
+    if (!QFileInfo(source.path).isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
     return file.read(16);
 }
 

@@ -21,6 +21,9 @@ namespace {
 
 const QString kind = u"a Kindle vocabulary"_s;
 
+// The lists are reserved for the text a database may hold, up to this much address space.
+constexpr qint64 maxReservation = qint64(1) << 30;
+
 std::size_t hashOf(QByteArrayView bytes) {
     return std::hash<std::string_view>()(std::string_view(bytes.data(), std::size_t(bytes.size())));
 }
@@ -67,7 +70,7 @@ Lookups lookupsByWord(const SqliteDatabase& database, const ImportOptions& optio
     Lookups lookups;
     // Filled without growing: memory that is reserved but never touched costs nothing, and
     // growing would copy what is there to fresh memory again and again.
-    const qint64 bytes = database.byteSize();
+    const qint64 bytes = std::min(database.byteSize(), maxReservation);
     const qint64 rows = std::min(database.rowCountHint("LOOKUPS"), bytes / 4);
     lookups.keys.reserve(bytes, rows);
     lookups.usages.reserve(bytes, rows);
@@ -127,7 +130,7 @@ PairLists readKindleVocabulary(const SqliteDatabase& database, const ImportOptio
         database.requireColumns(kind, u"BOOK_INFO"_s, {u"id"_s, u"title"_s});
     const Lookups lookups = lookupsByWord(database, options);
 
-    const qint64 bytes = database.byteSize();
+    const qint64 bytes = std::min(database.byteSize(), maxReservation);
     const qint64 rows = std::min(database.rowCountHint("WORDS"), bytes / 4);
     EntryList texts;
     texts.reserve(bytes, rows);

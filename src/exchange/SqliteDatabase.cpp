@@ -25,7 +25,7 @@ bool hasSqliteHeader(QByteArrayView head) {
     return head.startsWith(QByteArrayView("SQLite format 3\0", 16));
 }
 
-SqliteDatabase::SqliteDatabase(const QString& path) {
+SqliteDatabase::SqliteDatabase(const QString& path) : byteSize_(QFileInfo(path).size()) {
     // Percent-encoded, so a "?" or "#" in a folder name cannot end the path early.
     const QByteArray uri =
         "file:" + QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/") +
@@ -41,7 +41,7 @@ SqliteDatabase::SqliteDatabase(const QString& path) {
     checkSchema();
 }
 
-SqliteDatabase::SqliteDatabase(const QByteArray& bytes) {
+SqliteDatabase::SqliteDatabase(const QByteArray& bytes) : byteSize_(bytes.size()) {
     if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -106,12 +106,6 @@ void SqliteDatabase::requireColumns(const QString& what, const QString& table,
         throw Failure(u"%1 without the table %2"_s.arg(what, table));
     if (const QStringList missing = missingColumns(table, columns); !missing.isEmpty())
         throw Failure(u"%1 whose table %2 lacks the column %3"_s.arg(what, table, missing[0]));
-}
-
-qint64 SqliteDatabase::byteSize() const {
-    SqliteQuery query(*this, "SELECT page_count * page_size FROM pragma_page_count, "
-                             "pragma_page_size");
-    return query.next() ? query.integer(0) : 0;
 }
 
 qint64 SqliteDatabase::rowCountHint(const char* table) const {

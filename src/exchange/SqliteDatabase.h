@@ -33,8 +33,9 @@ public:
     void requireColumns(const QString& what, const QString& table,
                         const QStringList& columns) const;
 
-    // The database's size in bytes: a bound for the text any of its queries gives.
-    qint64 byteSize() const;
+    // The size of the file or the bytes: a bound for the text any of its queries gives (the
+    // header's own page count may claim anything).
+    qint64 byteSize() const { return byteSize_; }
     // The largest rowid of a table: about as many rows as it has, found without a scan (0 for
     // a table without rowids).
     qint64 rowCountHint(const char* table) const;
@@ -46,6 +47,7 @@ private:
     void checkSchema();
 
     sqlite3* db_ = nullptr;
+    qint64 byteSize_ = 0;
 };
 
 // The first bytes of every SQLite database file.

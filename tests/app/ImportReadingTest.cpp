@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace quill::test {
 namespace {
 
@@ -265,6 +267,14 @@ TEST_F(ImportReading, badInput_oneLineCauseAndNothingWritten) {
         EXPECT_EQ(outcome.text.count(u'\n'), row.status == 2 ? 4 : 1) << what; // the usage after 2
         EXPECT_TRUE(outcome.phrases.isNull() && outcome.meanings.isNull()) << what;
     }
+    // A pipe is no file to read: refused at once, never waited on for its first bytes.
+    const QString pipe = temp.filePath(u"in/pipe"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const ExchangeResult piped =
+        runExchange({u"quillbook"_s, u"import"_s, pipe, temp.filePath(u"in"_s)});
+    EXPECT_EQ(piped.exitStatus, 3);
+    EXPECT_TRUE(piped.standardError.contains(u"Cannot open file"_s))
+        << piped.standardError.toStdString();
 }
 
 } // namespace
