@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -68,6 +69,7 @@ Lookups lookupsByWord(const SqliteDatabase& database, const ImportOptions& optio
         options.book ? booksTitled(database, *options.book) : QSet<QByteArray>();
     const bool context = options.meaning.value_or(MeaningSource::Context) == MeaningSource::Context;
     Lookups lookups;
+    QByteArray line;
     // Filled without growing: memory that is reserved but never touched costs nothing, and
     // growing would copy what is there to fresh memory again and again.
     const qint64 bytes = std::min(database.byteSize(), maxReservation);
@@ -88,7 +90,7 @@ Lookups lookupsByWord(const SqliteDatabase& database, const ImportOptions& optio
             lookups.byKey.insert(hash, lookups.keys.size());
             append(lookups.keys, key);
             lookups.met.push_back({time, time, lookups.usages.size()});
-            append(lookups.usages, context ? query.bytes(2) : QByteArrayView());
+            append(lookups.usages, context ? onOneLine(query.bytes(2), line) : QByteArrayView());
             continue;
         }
         Met& met = lookups.met[std::size_t(found)];
@@ -96,7 +98,7 @@ Lookups lookupsByWord(const SqliteDatabase& database, const ImportOptions& optio
         if (time >= met.latest) {
             met.latest = time;
             met.usageAt = lookups.usages.size();
-            append(lookups.usages, context ? query.bytes(2) : QByteArrayView());
+            append(lookups.usages, context ? onOneLine(query.bytes(2), line) : QByteArrayView());
         }
     }
     return lookups;
@@ -116,6 +118,44 @@ struct Word {
     qsizetype lookups; // index in Lookups, -1 for none
 };
 
+// Where a word's pair comes from: its text, and the sentence of its latest lookup (-1: none).
+std::pair<qsizetype, qsizetype> sources(const Lookups& lookups, const Word& word) {
+    return {word.row, word.lookups < 0 ? -1 : lookups.met[std::size_t(word.lookups)].usageAt};
+}
+
+// The pairs of the words in their order. Each word is there once, so a pair that repeats is
+// two words that read alike and stays. Words stored one after the other whose sentences are
+// too (words looked up once, in the order first met) are taken as a run: a long run shares
+// the stored text instead of copying it again.
+PairLists inOrder(const EntryList& texts, const Lookups& lookups, const std::vector<Word>& words) {
+    // Short runs are copied: each shared one is a stretch the lists keep track of.
+    constexpr qsizetype sharedRun = 4096;
+    PairLists pairs;
+    for (std::size_t start = 0; start < words.size();) {
+        const auto [text, usage] = sources(lookups, words[start]);
+        std::size_t end = start + 1;
+        while (usage >= 0 && end < words.size() &&
+               sources(lookups, words[end]) ==
+                   std::pair(text + qsizetype(end - start), usage + qsizetype(end - start)))
+            ++end;
+        const auto length = qsizetype(end - start);
+        if (length >= sharedRun) {
+            if (!pairs.words.appendRange(texts, text, text + length) ||
+                !pairs.meanings.appendRange(lookups.usages, usage, usage + length))
+                throw Failure(u"List too large"_s);
+        } else {
+            for (std::size_t i = start; i < end; ++i) {
+                const auto [ownText, ownUsage] = sources(lookups, words[i]);
+                append(pairs.words, texts.at(ownText));
+                append(pairs.meanings,
+                       ownUsage < 0 ? QByteArrayView() : lookups.usages.at(ownUsage));
+            }
+        }
+        start = end;
+    }
+    return pairs;
+}
+
 } // namespace
 
 bool isKindleVocabulary(const SqliteDatabase& database) {
@@ -132,35 +172,36 @@ PairLists readKindleVocabulary(const SqliteDatabase& database, const ImportOptio
 
     const qint64 bytes = std::min(database.byteSize(), maxReservation);
     const qint64 rows = std::min(database.rowCountHint("WORDS"), bytes / 4);
-    EntryList texts;
+    EntryList texts; // each on one line, as a list entry
     texts.reserve(bytes, rows);
+    QByteArray line;
     std::vector<Word> words;
     words.reserve(std::size_t(rows));
+    qsizetype previous = -1;
     SqliteQuery query(database, "SELECT id, word, lang, timestamp FROM WORDS");
     while (query.next()) {
         if (options.language && !ofLanguage(query.bytes(2), *options.language))
             continue;
-        const qsizetype found = lookups.find(query.bytes(0), hashOf(query.bytes(0)));
+        // Words are mostly stored in the order of their first lookups: the key after the last
+        // one found is tried before the table, which spares a lookup all over memory.
+        const QByteArrayView key = query.bytes(0);
+        const qsizetype next = previous + 1;
+        const qsizetype found = next < lookups.keys.size() && lookups.keys.at(next) == key
+                                    ? next
+                                    : lookups.find(key, hashOf(key));
+        if (found >= 0)
+            previous = found;
         // A word without a lookup in the books asked for was not met there.
         if (found < 0 && options.book)
             continue;
         const qint64 met = found < 0 ? query.integer(3) : lookups.met[std::size_t(found)].first;
         words.push_back({met, texts.size(), found});
-        append(texts, query.bytes(1));
+        append(texts, onOneLine(query.bytes(1), line));
     }
     std::sort(words.begin(), words.end(), [](const Word& a, const Word& b) {
         return a.met != b.met ? a.met < b.met : a.row < b.row;
     });
-    // Each word is there once: a repeated pair is two words that read alike.
-    PairCollector pairs(PairCollector::Repeats::Keep);
-    pairs.reserve(bytes, qsizetype(words.size()));
-    for (const Word& word : words) {
-        const QByteArrayView usage =
-            word.lookups < 0 ? QByteArrayView()
-                             : lookups.usages.at(lookups.met[std::size_t(word.lookups)].usageAt);
-        pairs.add(texts.at(word.row), usage);
-    }
-    return pairs.take();
+    return inOrder(texts, lookups, words);
 }
 
 } // namespace quill
