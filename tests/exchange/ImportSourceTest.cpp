@@ -40,6 +40,33 @@ TEST(ImportSource, openDatabase_leavesNothingBesideItEvenInWalMode) {
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"vocab.db"_s});
 }
 
+TEST(ImportSource, kindleWordsOfOneLookupEach_keepTheirSentencesInLongRuns) {
+    QTemporaryDir temp;
+    ImportSource source;
+    source.path = temp.filePath(u"vocab.db"_s);
+    writeDatabase(source.path,
+                  QByteArray(kindleSchema) +
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                      "9000) INSERT INTO WORDS(id, word, lang, timestamp) SELECT 'en:w' || i, "
+                      "'w' || i, 'en', i FROM n;"
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                      "9000) INSERT INTO LOOKUPS(id, word_key, usage, timestamp) SELECT 'l' || i, "
+                      "'en:w' || i, 'u' || i || CASE i % 1000 WHEN 0 THEN char(10) || 'x' ELSE "
+                      "'' END, i FROM n;"
+                      "INSERT INTO LOOKUPS(id, word_key, usage, timestamp) VALUES"
+                      "  ('again', 'en:w4500', 'later', 99999);");
+    const PairLists pairs = readImportSource(source, std::nullopt, {});
+    ASSERT_EQ(pairs.size(), 9000);
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        const QByteArray n = QByteArray::number(i + 1);
+        const QByteArray meaning = i + 1 == 4500    ? "later"
+                                   : (i + 1) % 1000 ? "u" + n
+                                                    : "u" + n + " x";
+        ASSERT_EQ(pairs.word(i), "w" + n);
+        ASSERT_EQ(pairs.meaning(i), meaning) << i;
+    }
+}
+
 TEST(ImportSource, collectionPastTheBudget_isRefusedBeforeOrWhileUnpacking) {
     const QByteArray plain = databaseBytes(collection);
     const QByteArray stated = zstdOf(plain);
