@@ -1,6 +1,7 @@
 // `quillbook export` and `quillbook import` at field scale: 1,000,000 pairs, every format, each
 // run as the command runs it (lists read under the lock, the file written or read, the pair
 // saved). Prints the time of each, and whether it stayed within 2 s.
+#include "BenchTiming.h"
 #include "app/ExchangeCommand.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <ctime>
 
 using namespace Qt::StringLiterals;
 
@@ -33,20 +33,14 @@ void writeList(const QString& path, int count, const char* stem) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
-double processSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
 // Wall time, and the processor time, which a machine busy with other work inflates less.
 void timed(const char* what, const QString& format, const QStringList& arguments) {
     QElapsedTimer timer;
     timer.start();
-    const double cpuStart = processSeconds();
+    const double cpuStart = bench::processSeconds();
     const quill::ExchangeResult result =
         quill::runExchange(QStringList{u"quillbook"_s} + arguments);
-    const double cpu = processSeconds() - cpuStart;
+    const double cpu = bench::processSeconds() - cpuStart;
     const double wall = double(timer.nsecsElapsed()) / 1e9;
     if (result.exitStatus != 0)
         std::fprintf(stderr, "%s", qPrintable(result.standardError));

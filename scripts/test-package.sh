@@ -20,6 +20,12 @@ for file in usr/bin/quillbook usr/share/applications/$id.desktop usr/share/metai
     [ -f "$root/$file" ] || { echo "test-package.sh: $file is missing from the package" >&2; exit 1; }
 done
 
+# The libraries import reads databases and packages with come from dpkg-shlibdeps.
+depends=$(dpkg-deb --field "$deb" Depends)
+for library in libsqlite3-0 libzip4 libzstd1; do
+    grep -q "$library" <<<"$depends" || { echo "test-package.sh: Depends lacks $library: $depends" >&2; exit 1; }
+done
+
 echo "== the unpacked program"
 # --version and --help need no display.
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/quillbook" --version)
@@ -35,6 +41,15 @@ status=0
 timeout 5 "$root/usr/bin/quillbook" --data-folder || status=$?
 [ "$status" -eq 124 ] || { echo "test-package.sh: --data-folder ended with status $status" >&2; exit 1; }
 cmp "$root/usr/share/quillbook/Phrase.log" "$XDG_DATA_HOME/Quillbook/words/Phrase.log"
+
+# An Anki package made here, read by the unpacked program without a display.
+mkdir "$root/import" "$root/import/words"
+sqlite3 "$root/import/collection.anki21" "CREATE TABLE col(id INTEGER PRIMARY KEY, decks TEXT);
+    CREATE TABLE notes(id INTEGER PRIMARY KEY, flds TEXT);
+    INSERT INTO notes VALUES (1, 'chat' || char(31) || '<b>cat</b>');"
+(cd "$root/import" && python3 -m zipfile -c deck.apkg collection.anki21)
+env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/quillbook" import "$root/import/deck.apkg" "$root/import/words"
+[ "$(cat "$root/import/words/Mean.log")" = $'cat\r' ] || { echo "test-package.sh: the package's import failed" >&2; exit 1; }
 
 echo "== validators"
 desktop-file-validate "$root/usr/share/applications/$id.desktop"

@@ -63,7 +63,10 @@ QString helpText(const QCommandLineParser& parser) {
            u"       quillbook export anki|csv|tsv|kvtml [folder] [-o file|-] [--bom] "
            u"[--locales=xx,yy]\n"
            u"       quillbook import file|- [folder] [--format anki|csv|tsv|kvtml|words]\n"
-           u"                        [--separator=,|;|tab|...]\n"_s +
+           u"                        [--separator=,|;|tab|...] [--meaning context|none]\n"
+           u"                        [--book text] [--language xx] [--deck name]\n"
+           u"import also reads Kindle, KOReader and Kobo word lists, dictionary histories and\n"
+           u"Anki packages, recognised by their content.\n"_s +
            text.mid(text.indexOf(u'\n') + 1) + u'\n' + exchangeStatusHelp();
 }
 

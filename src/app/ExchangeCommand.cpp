@@ -4,7 +4,9 @@
 #include "exchange/DelimitedText.h"
 #include "exchange/FlashcardFormat.h"
 #include "exchange/FolderPairs.h"
+#include "exchange/ImportSource.h"
 #include "exchange/OneColumnFailure.h"
+#include "exchange/OptionFailure.h"
 #include "storage/SafeFile.h"
 
 #include <QCommandLineParser>
@@ -18,9 +20,6 @@ using namespace Qt::StringLiterals;
 namespace quill {
 namespace {
 
-// A file to import may be as large as two lists can be.
-constexpr qsizetype MaxImportBytes = qsizetype(1) << 33;
-
 // "-" for a file is standard input or output, as the command-line tools have it.
 const QString standardStream = u"-"_s;
 
@@ -28,7 +27,9 @@ const QString exportUsage = u"usage: quillbook export anki|csv|tsv|kvtml [FOLDER
                             u"[--bom] [--locales=xx,yy]"_s;
 const QString importUsage = u"usage: quillbook import FILE|- [FOLDER] "
                             u"[--format anki|csv|tsv|kvtml|words]\n"
-                            u"                        [--separator=,|;|tab|...]"_s;
+                            u"                        [--separator=,|;|tab|...] "
+                            u"[--meaning context|none] [--book TEXT]\n"
+                            u"                        [--language xx] [--deck NAME]"_s;
 
 ExchangeResult finished(int status, const QString& message = {}) {
     ExchangeResult result;
@@ -153,6 +154,22 @@ ExchangeResult importPairs(const QCommandLineParser& parser, std::FILE* standard
     if (options.separator != 0 && format && format != FlashcardFormat::Csv &&
         format != FlashcardFormat::Anki)
         return wrongCommandLine(u"--separator goes with csv and anki only"_s, importUsage);
+    if (parser.isSet(u"meaning"_s)) {
+        const QString meaning = parser.value(u"meaning"_s);
+        if (meaning == u"context"_s)
+            options.meaning = MeaningSource::Context;
+        else if (meaning == u"none"_s)
+            options.meaning = MeaningSource::None;
+        else
+            return wrongCommandLine(u"--meaning takes context or none"_s, importUsage);
+    }
+    for (const auto& [name, value] :
+         {std::pair(u"book"_s, &options.book), std::pair(u"language"_s, &options.language),
+          std::pair(u"deck"_s, &options.deck)}) {
+        if (parser.isSet(name))
+            *value = parser.value(name);
+    }
+
     if (const QString problem = folderProblem(positional, 2); !problem.isEmpty())
         return finished(ExchangeWrongCommandLine, problem);
     const QString folder = positional.value(2, u"."_s);
@@ -160,21 +177,22 @@ ExchangeResult importPairs(const QCommandLineParser& parser, std::FILE* standard
     const QString file = positional[1];
     const bool fromInput = file == standardStream;
     const QString name = fromInput ? u"standard input"_s : file;
-    const QByteArray content =
-        fromInput ? readStream(standardInput) : readWholeFile(file, MaxImportBytes);
-    if (!format) {
-        format = detectFlashcardFormat(fromInput ? QString() : file, content);
-        // A separator given makes it separated text, whatever the name says.
-        if (options.separator != 0 && format != FlashcardFormat::Anki)
-            format = FlashcardFormat::Csv;
-    }
+    ImportSource source;
+    if (fromInput)
+        source.bytes = readStream(standardInput);
+    else
+        source.path = file;
     PairLists pairs;
     try {
-        pairs = readFlashcards(*format, content, options);
+        pairs = readImportSource(source, format, options);
+    } catch (const OptionFailure& failure) {
+        return wrongCommandLine(u"%1: %2"_s.arg(name, failure.message()), importUsage);
     } catch (const OneColumnFailure& failure) {
         throw Failure(
             u"%1: %2: give --format words to import the lines as words without meanings, or "
             u"--separator to name the separator"_s.arg(name, failure.message()));
+    } catch (const OpenFailure&) {
+        throw; // it names the file itself
     } catch (const Failure& failure) {
         throw Failure(name + u": "_s + failure.message());
     }
@@ -211,6 +229,10 @@ ExchangeResult runExchange(const QStringList& arguments, std::FILE* standardInpu
     } else {
         parser.addOption({u"format"_s, u"anki, csv, tsv, kvtml or words."_s, u"format"_s});
         parser.addOption({u"separator"_s, u"Field separator (csv, anki)."_s, u"separator"_s});
+        parser.addOption({u"meaning"_s, u"E-reader meanings: context or none."_s, u"source"_s});
+        parser.addOption({u"book"_s, u"E-reader words met in these titles."_s, u"text"_s});
+        parser.addOption({u"language"_s, u"Kindle words of this language."_s, u"xx"_s});
+        parser.addOption({u"deck"_s, u"Anki notes of this deck."_s, u"name"_s});
     }
     if (!parser.parse(arguments))
         return wrongCommandLine(parser.errorText(), usage);

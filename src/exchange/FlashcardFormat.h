@@ -25,8 +25,22 @@ struct ExportOptions {
     QString meaningLocale;
 };
 
+// Where the meanings of an e-reader's vocabulary come from.
+enum class MeaningSource {
+    Context, // the sentence the word was met in
+    None,    // empty meanings
+};
+
 struct ImportOptions {
     char separator = 0; // csv and anki: the field separator (0: found in the text)
+    // E-reader vocabularies (Kindle, KOReader); unset: the context.
+    std::optional<MeaningSource> meaning;
+    // E-reader vocabularies: only the words met in books whose titles contain it (any case).
+    std::optional<QString> book;
+    // Kindle vocabulary: only the words of this language ("en" also takes "en-GB").
+    std::optional<QString> language;
+    // Anki collections: only the notes with a card in this deck or a deck below it (any case).
+    std::optional<QString> deck;
 };
 
 // "anki", "csv", "tsv", "kvtml" or "words", ignoring case.

@@ -9,6 +9,7 @@
 #include "storage/TextBuffer.h"
 #include "window/CommandTable.h"
 #include "window/FailureReport.h"
+#include "window/FileDrop.h"
 #include "window/FormServices.h"
 #include "window/LauncherCommands.h"
 #include "window/ListingCommands.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -118,6 +120,11 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     buildCommands();
     buildFileDialogs();
     buildNotes();
+    // The drop ends before the question is asked: the program the file came from waits for it.
+    new FileDrop(this, {ComboBox1->lineEdit(), ComboBox2->lineEdit()}, [this](const QString& file) {
+        droppedFile_ = file;
+        QTimer::singleShot(0, this, [this] { runCommand(&TForm1::FormDragDrop); });
+    });
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     autoSize();
     ComboBox1->setFocus();
@@ -325,6 +332,20 @@ void TForm1::centreOnScreen() {
 
 void TForm1::Exit2Click() {
     close();
+}
+
+void TForm1::FormDragDrop() {
+    const FileDrop::Addition addition =
+        FileDrop::addition(droppedFile_, {ComboBox1->entries(), ComboBox2->entries()});
+    if (addition.fresh == 0)
+        throw Failure(u"%1 holds no pair that the lists do not have already"_s.arg(
+            QFileInfo(droppedFile_).fileName()));
+    if (!services_.dialogs->askOkCancel(addition.question,
+                                        applicationTitle(QCoreApplication::applicationFilePath())))
+        return;
+    ComboBox1->addEntries(addition.words);
+    ComboBox2->addEntries(addition.meanings);
+    saveFields();
 }
 
 void TForm1::On1Click() {

@@ -51,6 +51,9 @@ public:
     // Start-up and main window (TForm1.cpp)
     void FormActivate();
     void Exit2Click();
+    // A file dropped on the window (droppedFile_): its new pairs, once confirmed, are added and
+    // saved as import adds them.
+    void FormDragDrop();
     void On1Click();
     void Off1Click();
 
@@ -180,6 +183,7 @@ private:
     QWidget* client_ = nullptr;
     std::vector<QWidget*> controls_;
     bool activated_ = false;
+    QString droppedFile_;
     bool centred_ = false;
     // When the window was made, on the file clock: older save leftovers are removed at start-up.
     qint64 startedAt_;
