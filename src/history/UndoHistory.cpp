@@ -1,5 +1,6 @@
 #include "history/UndoHistory.h"
 
+#include "history/DroppedMemory.h"
 #include "storage/ListPairMerge.h"
 
 #include <utility>
@@ -8,38 +9,30 @@ namespace quill {
 
 UndoHistory::UndoHistory(Limits limits) : limits_(std::move(limits)) {}
 
-void UndoHistory::record(FieldsState before, FieldsState after) {
-    redo_.clear();
-    Step step{std::move(before), std::move(after), {}};
-    for (const FieldsState* state : {&step.before, &step.after}) {
-        step.memory.add(state->first.entries);
-        step.memory.add(state->second.entries);
-    }
-    undo_.push_back(std::move(step));
-    const FieldsState& shown = undo_.back().after;
-    while (qsizetype(undo_.size()) > std::max<qsizetype>(limits_.steps, 1)) {
-        undo_.pop_front();
-        dropped_ = Dropped::Steps;
-    }
-    heldBytes_ = heldBeside(shown);
-    if (!limits_.memoryBudget)
-        return;
-    const qint64 budget = limits_.memoryBudget();
-    while (heldBytes_ > budget && undo_.size() > 1) {
-        undo_.pop_front();
-        dropped_ = Dropped::Memory;
-        heldBytes_ = heldBeside(shown);
-    }
+namespace {
+
+qint64 droppedBytes(const FieldsState& from, const FieldsState& to) {
+    return droppedBytes(from.first.entries, to.first.entries) +
+           droppedBytes(from.second.entries, to.second.entries);
 }
 
-qint64 UndoHistory::heldBeside(const FieldsState& shown) const {
-    EntryMemory held;
+} // namespace
+
+void UndoHistory::record(FieldsState before, FieldsState after) {
+    redo_.clear();
+    qint64 dropped = droppedBytes(before, after);
+    if (!undo_.empty())
+        dropped += droppedBytes(undo_.back().after, before);
+    undo_.push_back({std::move(before), std::move(after), dropped});
+    qint64 held = 0;
     for (const Step& step : undo_)
-        held.add(step.memory);
-    EntryMemory fields;
-    fields.add(shown.first.entries);
-    fields.add(shown.second.entries);
-    return held.bytesNotIn(fields);
+        held += step.dropped;
+    const qint64 budget = limits_.memoryBudget ? limits_.memoryBudget() : held;
+    while (undo_.size() > 1 && (qsizetype(undo_.size()) > limits_.steps || held > budget)) {
+        dropped_ = qsizetype(undo_.size()) > limits_.steps ? Dropped::Steps : Dropped::Memory;
+        held -= undo_.front().dropped;
+        undo_.pop_front();
+    }
 }
 
 std::optional<FieldsState> UndoHistory::undo(const FieldsState& now) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "history/EntryMemory.h"
 #include "history/FieldsState.h"
 
 #include <QtGlobal>
@@ -18,7 +17,10 @@ namespace quill {
 //
 // The history is bounded: at most `steps` steps, and at most `memoryBudget()` bytes that only the
 // history keeps alive, checked when a step is recorded. The oldest steps go first, but never the
-// newest: it holds no more than the fields held a moment before.
+// newest: it holds no more than the fields held a moment before. The memory is what the steps let
+// go of (droppedBytes): what the fields held at a step's start and not at its end, and what they
+// held at the end of the step before and not at its start (pairs a save merged away). An entry is
+// let go of once along the history, so what several steps hold counts once.
 class UndoHistory {
 public:
     struct Limits {
@@ -45,26 +47,23 @@ public:
 
     Dropped dropped() const { return dropped_; }
     qsizetype stepLimit() const { return limits_.steps; }
-    // The memory only the history kept alive when the last step was recorded, in bytes.
-    qint64 heldBytes() const { return heldBytes_; }
 
 private:
     struct Step {
         FieldsState before;
         FieldsState after;
-        EntryMemory memory; // of both states' lists
+        // What the fields let go of since the step before ended.
+        qint64 dropped = 0;
     };
 
     // The state `target` of a step as it is reached from `now`, where the step left `left`.
     static FieldsState reach(const FieldsState& left, const FieldsState& target,
                              const FieldsState& now);
-    qint64 heldBeside(const FieldsState& shown) const;
 
     Limits limits_;
     std::deque<Step> undo_;
     std::vector<Step> redo_;
     Dropped dropped_ = Dropped::None;
-    qint64 heldBytes_ = 0;
 };
 
 } // namespace quill
