@@ -10,6 +10,7 @@
 // Writing ten million entries takes a while: with a folder, the lists are written into a
 // subfolder per entry count once and reused by later runs (they are the same every time).
 
+#include "WordLists.h"
 #include "app/ProductionServices.h"
 #include "dialogs/QtDialogs.h"
 #include "fields/FieldCombo.h"
@@ -24,7 +25,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -184,20 +184,6 @@ int runReference(int& argc, char** argv) {
     return 0;
 }
 
-void writeList(const QString& path, int entries, QRandomGenerator& random) {
-    QByteArray text;
-    text.reserve(qsizetype(entries) * 12);
-    for (int i = 0; i < entries; ++i) {
-        const int length = 6 + int(random.bounded(7)); // 6..12 letters, about 10 bytes a line
-        for (int k = 0; k < length; ++k)
-            text.append(char('a' + random.bounded(26)));
-        text.append("\r\n");
-    }
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text);
-}
-
 Figures parse(const QByteArray& output) {
     Figures f;
     for (const QByteArray& pair : output.trimmed().split(' ')) {
@@ -251,13 +237,7 @@ int main(int argc, char** argv) {
         full.mkpath(u"."_s);
     }
     // The program saves the same entries back, so kept lists stay as they were written.
-    if (!full.exists(u"Phrase.log"_s) || !full.exists(u"Mean.log"_s)) {
-        QRandomGenerator random(42);
-        for (const QString& name : {u"Phrase.log"_s, u"Mean.log"_s}) {
-            writeList(full.filePath(name + u".part"_s), entries, random);
-            full.rename(name + u".part"_s, name);
-        }
-    }
+    bench::writeWordListPair(full, entries);
     const double dataKb = double(QFileInfo(full.filePath(u"Phrase.log"_s)).size() +
                                  QFileInfo(full.filePath(u"Mean.log"_s)).size()) /
                           1024.0;

@@ -153,6 +153,12 @@ void FieldCombo::replaceAllEntries(EntryList entries, qsizetype selected) {
     selectKeeping(selected, state);
 }
 
+void FieldCombo::showState(const EntryList& entries, qsizetype selected, const QString& editText) {
+    if (!model_->entries().sharesAll(entries))
+        model_->replaceAll(entries);
+    selectKeeping(selected, {editText, int(editText.size()), 0});
+}
+
 void FieldCombo::setFootprintLimit(qsizetype bytes) {
     model_->setFootprintLimit(bytes);
 }

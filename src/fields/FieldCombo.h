@@ -36,6 +36,10 @@ public:
     void setEditBytes(QByteArrayView text);
     // Keeps the edit text; `selected` becomes the selected entry (-1: none).
     void replaceAllEntries(EntryList entries, qsizetype selected = -1);
+    // Shows what the field held at an earlier moment: the entries (a list the field still holds
+    // is kept as it is, the view not reset), the selected entry and the edit text, the caret at
+    // its end.
+    void showState(const EntryList& entries, qsizetype selected, const QString& editText);
     // Limits the memory the entries may take (bytes plus offsets).
     void setFootprintLimit(qsizetype bytes);
     // Height of every row of the drop-down list; 0 takes it from the font.

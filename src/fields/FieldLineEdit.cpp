@@ -1,5 +1,6 @@
 #include "fields/FieldLineEdit.h"
 
+#include "fields/EditKey.h"
 #include "fields/SingleLineValidator.h"
 
 #include <QInputMethodEvent>
@@ -58,7 +59,30 @@ void FieldLineEdit::remember() {
         kept_ = liveSelection();
 }
 
+bool FieldLineEdit::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (editKey(*key)) {
+        case EditKey::Undo:
+            key->setAccepted(!isReadOnly() && isUndoAvailable());
+            return true;
+        case EditKey::Redo:
+            key->setAccepted(!isReadOnly() && isRedoAvailable());
+            return true;
+        case EditKey::None:
+            break;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void FieldLineEdit::keyPressEvent(QKeyEvent* event) {
+    // The usual keys this desktop does not bind to undo and redo.
+    if (const EditKey key = editKey(*event); key != EditKey::None && !desktopEditKey(*event)) {
+        if (!isReadOnly())
+            key == EditKey::Undo ? undo() : redo();
+        return;
+    }
     const QString text = event->text();
     const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
                            !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));

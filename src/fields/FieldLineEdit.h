@@ -7,6 +7,8 @@ namespace quill {
 // The edit line of a field. It tells whether the edit in progress comes from a typed character
 // (which completes) or from another key, and it remembers the caret and the highlighted part when
 // the field loses the focus, so a command can still replace them while the other field has it.
+// Its undo and redo keys are its own only while it has typing to undo or redo; otherwise they go
+// to the window, which undoes its commands.
 class FieldLineEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ public:
     void restoreSelection(Selection selection);
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

@@ -1,5 +1,7 @@
 #include "window/CommandTable.h"
 
+#include "fields/EditKey.h"
+
 namespace quill {
 namespace {
 
@@ -98,6 +100,10 @@ const CommandRow rows[] = {
     {3, u"& 10 Character Words...", "N10CharacterWords1", &TForm1::N10CharacterWords1Click},
     {3, u"& 11 Character Words...", "N11CharacterWords1", &TForm1::N11CharacterWords1Click},
     {3, u"& 12 Character Words...", "N12CharacterWords1", &TForm1::N12CharacterWords1Click},
+
+    {0, u"&Edit", "Edit1", nullptr},
+    {1, u"&Undo", "Undo1", &F::Undo1Click, true, QKeySequence::Undo, UsualUndoKeys},
+    {1, u"&Redo", "Redo1", &F::Redo1Click, true, QKeySequence::Redo, UsualRedoKeys},
 };
 
 } // namespace
@@ -109,10 +115,15 @@ std::span<const CommandRow> commandTable() {
 QList<QKeySequence> commandKeys(const CommandRow& row) {
     if (row.keys == QKeySequence::UnknownKey)
         return {};
-    const QList<QKeySequence> desktop = QKeySequence::keyBindings(row.keys);
-    if (!desktop.isEmpty() || !row.usualKeys)
-        return desktop;
-    return {QKeySequence(QLatin1StringView(row.usualKeys), QKeySequence::PortableText)};
+    QList<QKeySequence> keys = QKeySequence::keyBindings(row.keys);
+    if (!row.usualKeys)
+        return keys;
+    for (const QKeySequence& usual : QKeySequence::listFromString(QLatin1StringView(row.usualKeys),
+                                                                  QKeySequence::PortableText)) {
+        if (!keys.contains(usual))
+            keys.append(usual);
+    }
+    return keys;
 }
 
 } // namespace quill

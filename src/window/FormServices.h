@@ -45,6 +45,9 @@ struct FormServices {
     // bytes, estimated from its characters and paragraphs while it is read; 0 gives it a share
     // of the memory available when the command runs.
     qint64 notesMemoryBudget = 0;
+    // The most memory only the undo history may keep alive (entries the fields no longer hold),
+    // in bytes; 0 gives it a quarter of the memory available when a step is recorded.
+    qint64 undoMemoryBudget = 0;
 };
 
 } // namespace quill

@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "dialogs/Dialogs.h"
+#include "fields/EditKey.h"
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
@@ -16,11 +17,13 @@
 #include "window/NotesCommands.h"
 #include "window/RegistryCommands.h"
 #include "window/TextContrast.h"
+#include "window/UndoCommands.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,9 +32,12 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QTimer>
 
+#include <functional>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -90,6 +96,23 @@ void setColours(QWidget* control, const ColourPair& colours, QPalette::ColorRole
     palette.setColor(base, colours.base);
     palette.setColor(text, colours.text);
     control->setPalette(palette);
+}
+
+// Runs the work; the text the failure report shows for what it raised, if anything.
+std::optional<QString> failureOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Failure& failure) {
+        return failure.message();
+    } catch (const std::bad_alloc&) {
+        return u"Out of memory"_s;
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        // Nothing may cross the event loop: it would end the program.
+        return u"Unexpected failure"_s;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -190,6 +213,8 @@ void TForm1::buildCommands() {
     launcher_->loadEditorObject();
     registry_ = std::make_unique<RegistryCommands>(
         *ComboBox1, *ComboBox2, services_.registryStorePath, services_.registryLockWaitMs);
+    undo_ = std::make_unique<UndoCommands>(*services_.dialogs, *ComboBox1, *ComboBox2,
+                                           services_.undoMemoryBudget);
 }
 
 void TForm1::buildMenus() {
@@ -221,18 +246,32 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::runCommand(Handler handler) {
-    try {
+    const bool step = commandDepth_ == 0 && makesUndoStep(handler);
+    ++commandDepth_;
+    std::optional<QString> failure = failureOf([this, handler, step] {
+        if (step)
+            undo_->begin();
         (this->*handler)();
-    } catch (const Failure& failure) {
-        reportFailure(failure.message());
-    } catch (const std::bad_alloc&) {
-        reportFailure(u"Out of memory"_s);
-    } catch (const std::exception& error) {
-        reportFailure(QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        // Nothing may cross the event loop: it would end the program.
-        reportFailure(u"Unexpected failure"_s);
+    });
+    // A failed command keeps what it did, and that can be undone too.
+    if (step) {
+        if (std::optional<QString> recorded = failureOf([this] { undo_->end(); }); !failure)
+            failure = std::move(recorded);
     }
+    --commandDepth_;
+    if (failure)
+        reportFailure(*failure);
+}
+
+bool TForm1::makesUndoStep(Handler handler) {
+    // The first load is where undoing stops; typing and picking are the edit boxes' own, with
+    // their own undo.
+    for (const Handler other : {&TForm1::FormActivate, &TForm1::Undo1Click, &TForm1::Redo1Click,
+                                &TForm1::ComboBox1Change, &TForm1::ComboBox2Change}) {
+        if (handler == other)
+            return false;
+    }
+    return true;
 }
 
 void TForm1::reportFailure(const QString& message) {
@@ -298,6 +337,19 @@ void TForm1::activateOnce() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == RichEdit1 &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        // The notes pane keeps its own undo and redo while it has the focus, also for the usual
+        // keys the desktop does not bind, which the window's "&Edit" menu takes elsewhere.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const EditKey edit = editKey(*key);
+        if (edit != EditKey::None && !desktopEditKey(*key)) {
+            if (event->type() == QEvent::KeyPress && !RichEdit1->isReadOnly())
+                edit == EditKey::Undo ? RichEdit1->undo() : RichEdit1->redo();
+            key->accept();
+            return true;
+        }
+    }
     switch (event->type()) {
     case QEvent::ShowToParent:
     case QEvent::HideToParent:

@@ -24,11 +24,13 @@ struct MergedPair;
 class NotesCommands;
 class RegistryCommands;
 class TextBuffer;
+class UndoCommands;
 struct FormServices;
 
 // The main window: its controls, its menus built from the command table, and one method per
 // command; the commands of an area forward to that area's command object. Commands run through
-// runCommand(), which turns a Failure into the failure report.
+// runCommand(), which turns a Failure into the failure report and makes what a command does to
+// the fields one step of the undo history.
 class TForm1 : public QMainWindow {
     Q_OBJECT
     // Made first: the members below refer to them.
@@ -43,7 +45,8 @@ public:
 
     // Runs one command; a failure it raises goes to the failure report: a Failure with its
     // message, running out of memory as "Out of memory", any other exception with its text or,
-    // without one, "Unexpected failure". The window goes on either way.
+    // without one, "Unexpected failure". The window goes on either way. What the command did to
+    // the fields, failed or not, is one undo step (commands it runs in turn are part of it).
     void runCommand(Handler handler);
     // The text and title the failure report shows for a message.
     void reportFailure(const QString& message);
@@ -137,6 +140,10 @@ public:
     void RunAKnowFile1Click();
     void RunaFiles1Click();
 
+    // Undo and redo (TForm1Undo.cpp)
+    void Undo1Click();
+    void Redo1Click();
+
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
     FieldCombo* ComboBox2 = nullptr;
@@ -177,6 +184,8 @@ private:
     void centreOnScreen();
     void saveFields();
     void showMergedLists(MergedPair& merged);
+    // Whether what the command does to the fields is an undo step.
+    static bool makesUndoStep(Handler handler);
     void setEntryCounter();
 
     FormServices& services_;
@@ -185,6 +194,8 @@ private:
     bool activated_ = false;
     QString droppedFile_;
     bool centred_ = false;
+    // Commands running, one inside the other.
+    int commandDepth_ = 0;
     // When the window was made, on the file clock: older save leftovers are removed at start-up.
     qint64 startedAt_;
     // "Phrase.log" and "Mean.log" as this window last read or wrote them, shared with other
@@ -195,6 +206,7 @@ private:
     std::unique_ptr<LauncherCommands> launcher_;
     std::unique_ptr<NotesCommands> notes_;
     std::unique_ptr<RegistryCommands> registry_;
+    std::unique_ptr<UndoCommands> undo_;
     // Generators (TForm1Generators.cpp): made on first use; holds the run's random seed.
     GeneratorCommands& generators();
     std::shared_ptr<GeneratorCommands> generators_;

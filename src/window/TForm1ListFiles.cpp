@@ -5,6 +5,7 @@
 #include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/TForm1.h"
+#include "window/UndoCommands.h"
 #include "window/WaitCursor.h"
 
 #include <optional>
@@ -60,14 +61,17 @@ void TForm1::saveFields() {
 }
 
 void TForm1::showMergedLists(MergedPair& merged) {
-    if (merged.appendsToOurs) {
-        // Other writers only appended: their pairs go behind the entries, the rest stays as is.
-        ComboBox1->addEntries(merged.lists.first);
-        ComboBox2->addEntries(merged.lists.second);
-        return;
-    }
-    ComboBox1->replaceAllEntries(std::move(merged.lists.first), merged.followed.first);
-    ComboBox2->replaceAllEntries(std::move(merged.lists.second), merged.followed.second);
+    // Other writers' pairs are no step of this window: an undo keeps them.
+    undo_->outside([this, &merged] {
+        if (merged.appendsToOurs) {
+            // Other writers only appended: their pairs go behind the entries, the rest stays.
+            ComboBox1->addEntries(merged.lists.first);
+            ComboBox2->addEntries(merged.lists.second);
+            return;
+        }
+        ComboBox1->replaceAllEntries(std::move(merged.lists.first), merged.followed.first);
+        ComboBox2->replaceAllEntries(std::move(merged.lists.second), merged.followed.second);
+    });
 }
 
 void TForm1::SaveFields1Click() {
