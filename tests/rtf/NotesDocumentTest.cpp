@@ -93,16 +93,24 @@ TEST(NotesDocument, longWord_wrapsAnywhere_otherTextAtWordBoundaries) {
     EXPECT_EQ(document.defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
 }
 
-// Paragraphs as the document will have them, counted in pieces that cut line ends and marks.
+// Paragraphs as the document will have them and the characters of the longest (never more than
+// the document has), counted in pieces that cut line ends, characters and marks.
 TEST(NotesFootprint, countsParagraphsAcrossPieces) {
     const struct {
         QByteArray bytes;
         qint64 paragraphs;
+        qint64 longest;
     } cases[] = {
-        {"a\r\nb\rc\nd\r\r\ne", 6},
-        {"one line", 1},
-        {"{\\rtf1 a\\par b\\par\n c\\cell d\\row}", 5},
-        {repeated("x\r\n", 5000), 5001},
+        {"a\r\nb\rc\nd\r\r\ne", 6, 1},
+        {"one line", 1, 8},
+        {"{\\rtf1 a\\par b\\par\n c\\cell d\\row}", 5, 9},
+        {repeated("x\r\n", 5000), 5001, 1},
+        {"\xEF\xBB\xBF"
+         "caf\xC3\xA9\n\xE2\x82\xAC",
+         2, 4},
+        {QByteArray("caf\xE9\0!\n", 7), 2, 5},
+        {QByteArray("\xFF\xFEh\0\xAC\x20\r\0\n\0x\0", 12), 2, 2},
+        {QByteArray("\xFE\xFF\0h\0\r\0\r\x0A\x0A", 10), 3, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes.left(40).constData());
@@ -112,6 +120,7 @@ TEST(NotesFootprint, countsParagraphsAcrossPieces) {
                 footprint.count(QByteArrayView(c.bytes).first(end));
             footprint.finish(c.bytes);
             EXPECT_EQ(footprint.paragraphs(), c.paragraphs) << piece;
+            EXPECT_EQ(footprint.longestParagraph(), c.longest) << piece;
         }
     }
 }
