@@ -109,7 +109,8 @@ void keyIntoMegabyteOfNotes(benchmark::State& state, int paragraphLength) {
 
 BENCHMARK_CAPTURE(keyIntoMegabyteOfNotes, shortParagraphs, 100)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(keyIntoMegabyteOfNotes, longParagraphs, 10'000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(openIntoPane, richText10MB, &quill::bench::richText)
+BENCHMARK_CAPTURE(
+    openIntoPane, richText10MB, +[] { return quill::bench::richText(); })
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openIntoPane, plainText20MB, &quill::bench::plainText)
     ->Unit(benchmark::kMillisecond);
