@@ -1,7 +1,7 @@
 // The notes files the benchmarks load: a 10 MB rich text file of 100,000 formatted paragraphs
 // as word processors write them, about 100 bytes each (alignment, spacing, bold, italic,
 // colour, Windows-1252 bytes and a Unicode character), and a 20 MB UTF-8 plain text file.
-// richText() makes other sizes too: each extra word adds 6 bytes to every paragraph.
+// Both make other sizes too; each extra word of richText() adds 6 bytes to every paragraph.
 #pragma once
 
 #include <QByteArray>
@@ -26,10 +26,10 @@ inline QByteArray richText(int paragraphs = 100'000, int extraWords = 0) {
     return text;
 }
 
-inline QByteArray plainText() {
+inline QByteArray plainText(qsizetype bytes = 20'000'000) {
     QByteArray text;
-    text.reserve(20'100'000);
-    for (int i = 0; text.size() < 20'000'000; ++i) {
+    text.reserve(bytes + 100);
+    for (int i = 0; text.size() < bytes; ++i) {
         text += "Line ";
         text += QByteArray::number(i);
         text += ": plain notes with caf\xC3\xA9 and \xE2\x82\xAC signs, read as UTF-8 text.\r\n";
