@@ -38,9 +38,14 @@ std::optional<FileChoice> QtFileDialog::exec(const FileDialog& memory) {
     const QStringList filters = dialog_->nameFilters();
     if (memory.filterIndex >= 1 && memory.filterIndex <= filters.size())
         dialog_->selectNameFilter(filters.at(memory.filterIndex - 1));
+    auto* name = dialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     if (!memory.fileName.isEmpty()) {
         dialog_->selectFile(memory.fileName);
-    } else if (auto* name = dialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        // The remembered name comes up selected, so that a name or path typed over it replaces
+        // it instead of being added to its end.
+        if (name)
+            name->selectAll();
+    } else if (name) {
         name->clear(); // a cancelled showing leaves nothing behind for the next one
     }
     if (dialog_->exec() != QDialog::Accepted)

@@ -19,9 +19,11 @@ QtProgress::QtProgress(QWidget* owner, const QString& caption, qint64 total)
 bool QtProgress::update(qint64 done) {
     // setValue() shows the window once the work has run long enough and, while it is shown and
     // modal, takes the pending events; the extra round keeps Cancel responsive between values.
+    // Before it shows, the windows still repaint and timers run, but what the user does waits
+    // for the window, which then keeps it from the others.
     dialog_.setValue(int(done * scale / total_));
-    if (dialog_.isVisible())
-        QCoreApplication::processEvents();
+    QCoreApplication::processEvents(dialog_.isVisible() ? QEventLoop::AllEvents
+                                                        : QEventLoop::ExcludeUserInputEvents);
     return !dialog_.wasCanceled();
 }
 

@@ -7,7 +7,7 @@
 namespace quill {
 
 // A modal progress window with Cancel. It stays hidden when the work ends within about half a
-// second; once shown, every update also lets the window react to the user.
+// second; every update lets the windows repaint, and once it is shown, react to the user.
 class QtProgress : public Dialogs::Progress {
 public:
     QtProgress(QWidget* owner, const QString& caption, qint64 total);

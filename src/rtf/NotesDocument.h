@@ -3,9 +3,15 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <functional>
+
 class QTextDocument;
 
 namespace quill {
+
+// Sees how many of a notes file's bytes have gone into the document, now and then; false ends
+// the load there.
+using LoadWatch = std::function<bool(qsizetype bytesDone)>;
 
 // Fills the document from a notes file's bytes: rich text when the bytes start with "{\rtf"
 // (after an optional UTF-8 byte order mark), plain text otherwise (UTF-8 with or without a
@@ -16,6 +22,9 @@ namespace quill {
 // word boundaries, such a run takes time that grows with its square. Paragraphs longer than
 // NotesFootprint::LongParagraph keep their layout between paints.
 void loadNotes(QByteArrayView bytes, QTextDocument& document);
+// The same, watched: false when the watch ended the load, the document then holding part of
+// the file.
+bool loadNotes(QByteArrayView bytes, QTextDocument& document, const LoadWatch& watch);
 
 // The document as rich text (\rtf1\ansi\ansicpg1252 with font and colour tables).
 QByteArray saveNotes(const QTextDocument& document);

@@ -13,11 +13,15 @@ namespace quill {
 
 RtfReader::RtfReader(QTextDocument& document) : document_(document), content_(document, tables_) {}
 
-void RtfReader::read(QByteArrayView bytes) {
+void RtfReader::read(QByteArrayView bytes, const ReadWatch& watch) {
+    constexpr int tokensPerWatch = 4096;
     RtfTokenizer tokens(bytes);
+    int count = 0;
     for (RtfToken token = tokens.next(); token.kind != RtfToken::Kind::End; token = tokens.next()) {
         if (!take(token))
             break; // the document's group is closed; what follows is not part of it
+        if (watch && ++count % tokensPerWatch == 0 && !watch(tokens.position()))
+            break;
     }
     flushBytes();
     flushPendingSurrogate();

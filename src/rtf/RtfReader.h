@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QTextDocument;
@@ -27,9 +28,13 @@ namespace quill {
 // used grows with the input, never with the numbers written in it.
 class RtfReader {
 public:
+    // Sees how many of the bytes were read, every few thousand tokens; false ends the reading
+    // there, with the document holding what was read.
+    using ReadWatch = std::function<bool(qsizetype done)>;
+
     // The content goes to the end of the document; the caller clears it first.
     explicit RtfReader(QTextDocument& document);
-    void read(QByteArrayView bytes);
+    void read(QByteArrayView bytes, const ReadWatch& watch = {});
 
     // Groups nested deeper than this are read as ignorable destinations.
     static constexpr std::size_t maxDepth = 100000;

@@ -35,6 +35,8 @@ class RtfTokenizer {
 public:
     explicit RtfTokenizer(QByteArrayView data) : data_(data) {}
     RtfToken next();
+    // How many bytes the tokens so far took.
+    qsizetype position() const { return pos_; }
 
 private:
     RtfToken control();

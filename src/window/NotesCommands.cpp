@@ -5,18 +5,12 @@
 #include "core/Failure.h"
 #include "dialogs/Dialogs.h"
 #include "rtf/NotesDocument.h"
-#include "rtf/NotesFootprint.h"
 #include "storage/SafeFile.h"
+#include "window/NotesLoad.h"
 
 #include <QAction>
-#include <QFileInfo>
-#include <QScopeGuard>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-
-#include <memory>
-#include <new>
 
 namespace quill {
 
@@ -26,22 +20,6 @@ namespace {
 
 constexpr int PaneHeight = 86;
 constexpr int OpenPaneHeight = 400;
-// Files from this size on load under the busy cursor, with a progress window and Cancel.
-constexpr qint64 LongLoad = 1024 * 1024;
-
-// The user ended a load in its progress window; the pane stays as it was.
-struct LoadCancelled {};
-
-[[noreturn]] void failLoad() {
-    throw Failure(u"Failed to Load Stream"_s);
-}
-
-// The document the file becomes must fit in the memory the pane allows itself and in what the
-// pane can lay out. Checked while reading, so a file that keeps growing stops at the budget.
-void checkFits(const NotesFootprint& footprint, qint64 budget) {
-    if (footprint.memoryBytes() > budget || !footprint.displayable())
-        failLoad();
-}
 
 FileDialog notesDialog(const QString& name, FileDialog::Kind kind, const QString& filter) {
     FileDialog dialog;
@@ -89,62 +67,33 @@ QTextEdit* NotesCommands::makePane(QWidget* parent) {
     return pane;
 }
 
-void NotesCommands::loadFile(const QString& path) {
-    // A share of the memory available, counted on the document the file becomes; the file's
-    // bytes count too while it loads, so no file larger than that is read at all.
-    const qint64 budget = memoryBudget_ > 0 ? memoryBudget_ : availableMemoryBytes() / 8;
-    NotesFootprint footprint;
-    std::unique_ptr<Dialogs::Progress> progress;
-    const ReadWatcher watch = [&](QByteArrayView soFar, qint64 size) {
-        footprint.count(soFar);
-        checkFits(footprint, budget);
-        if (!progress && size >= LongLoad)
-            progress = dialogs_.startProgress(u"Open Notes As...."_s, size);
-        if (progress && !progress->update(soFar.size()))
-            throw LoadCancelled();
-    };
-    QByteArray bytes;
-    try {
-        bytes = readWholeFile(path, qsizetype(budget), watch);
-    } catch (const OpenFailure&) {
-        throw;
-    } catch (const Failure&) {
-        failLoad();
-    } catch (const std::bad_alloc&) {
-        failLoad();
-    }
-    footprint.finish(bytes);
-    checkFits(footprint, budget);
-    progress.reset();
-    // The pane lets go of its caret while the content is replaced and takes a new one at the
-    // start. Carried along to the end, the caret would make the pane lay out the whole document
-    // the next time it shows it (seconds for a large file), instead of bit by bit from the top.
-    pane_.setTextCursor(QTextCursor());
-    const auto caretAtStart =
-        qScopeGuard([this] { pane_.setTextCursor(QTextCursor(pane_.document())); });
-    loadNotes(bytes, *pane_.document());
-}
-
 void NotesCommands::openAs() {
     // A file that cannot be opened, and a load cancelled in its progress window, end the
     // command silently: the pane is not shown.
     try {
         const std::optional<QString> file = showFileDialog(dialogs_, OpenDialog2);
-        const bool longLoad = file && QFileInfo(*file).size() >= LongLoad;
-        const WaitCursor busy(longLoad);
-        if (file)
-            loadFile(*file);
-        // Shown with its vertical scroll bar, the pane lays a long document out once; found
-        // missing only after a first layout, the bar narrows the pane and the layout starts
-        // over (seconds for a long paragraph). The bar goes again when the text needs none.
-        pane_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        pane_.resize(pane_.width(), OpenPaneHeight);
-        pane_.show();
-        pane_.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        const WaitCursor busy(file.has_value());
+        if (file) {
+            // A share of the memory available, counted on the document the file becomes.
+            const qint64 budget = memoryBudget_ > 0 ? memoryBudget_ : availableMemoryBytes() / 8;
+            NotesLoad(dialogs_, pane_, budget, [this] { showPane(); }).run(*file);
+        } else {
+            // Shown with its vertical scroll bar, the pane lays a long document out once; found
+            // missing only after a first layout, the bar narrows the pane and the layout starts
+            // over (seconds for a long paragraph). The bar goes again when the text needs none.
+            pane_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            showPane();
+            pane_.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        }
         closeEditor_.setEnabled(true);
     } catch (const OpenFailure&) {
     } catch (const LoadCancelled&) {
     }
+}
+
+void NotesCommands::showPane() {
+    pane_.resize(pane_.width(), OpenPaneHeight);
+    pane_.show();
 }
 
 void NotesCommands::saveAs() {

@@ -17,8 +17,9 @@ class Dialogs;
 // pane as rich text and closes it again. The pane itself and its two file dialogs are made here.
 class NotesCommands {
 public:
-    // `memoryBudget` is the largest notes file the pane loads, in bytes; 0 gives it a share of
-    // the memory available when the command runs.
+    // `memoryBudget` is the most memory a notes file may take as it loads and becomes the
+    // pane's document, in bytes; 0 gives it a share of the memory available when the command
+    // runs.
     NotesCommands(Dialogs& dialogs, QTextEdit& pane, QAction& closeEditor, qint64 memoryBudget);
 
     // The notes pane, hidden, with its look: centred paragraphs, a selection shown only while
@@ -33,7 +34,7 @@ public:
     FileDialog SaveDialog2;
 
 private:
-    void loadFile(const QString& path);
+    void showPane();
 
     Dialogs& dialogs_;
     QTextEdit& pane_;

@@ -3,11 +3,15 @@
 
 #include "rtf/NotesDocument.h"
 #include "rtf/NotesFootprint.h"
+#include "rtf/PlainText.h"
 
 #include <QTextDocument>
 #include <QTextOption>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace quill {
 namespace {
@@ -89,16 +93,24 @@ TEST(NotesDocument, longWord_wrapsAnywhere_otherTextAtWordBoundaries) {
     EXPECT_EQ(document.defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
 }
 
-// Paragraphs as the document will have them, counted in pieces that cut line ends and marks.
+// Paragraphs as the document will have them and the characters of the longest (never more than
+// the document has), counted in pieces that cut line ends, characters and marks.
 TEST(NotesFootprint, countsParagraphsAcrossPieces) {
     const struct {
         QByteArray bytes;
         qint64 paragraphs;
+        qint64 longest;
     } cases[] = {
-        {"a\r\nb\rc\nd\r\r\ne", 6},
-        {"one line", 1},
-        {"{\\rtf1 a\\par b\\par\n c\\cell d\\row}", 5},
-        {repeated("x\r\n", 5000), 5001},
+        {"a\r\nb\rc\nd\r\r\ne", 6, 1},
+        {"one line", 1, 8},
+        {"{\\rtf1 a\\par b\\par\n c\\cell d\\row}", 5, 9},
+        {repeated("x\r\n", 5000), 5001, 1},
+        {"\xEF\xBB\xBF"
+         "caf\xC3\xA9\n\xE2\x82\xAC",
+         2, 4},
+        {QByteArray("caf\xE9\0!\n", 7), 2, 5},
+        {QByteArray("\xFF\xFEh\0\xAC\x20\r\0\n\0x\0", 12), 2, 2},
+        {QByteArray("\xFE\xFF\0h\0\r\0\r\x0A\x0A", 10), 3, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes.left(40).constData());
@@ -108,7 +120,55 @@ TEST(NotesFootprint, countsParagraphsAcrossPieces) {
                 footprint.count(QByteArrayView(c.bytes).first(end));
             footprint.finish(c.bytes);
             EXPECT_EQ(footprint.paragraphs(), c.paragraphs) << piece;
+            EXPECT_EQ(footprint.longestParagraph(), c.longest) << piece;
         }
+    }
+}
+
+// Decoded a piece at a time, a file gives the same text as at once, wherever the pieces end:
+// within a character, a surrogate pair or a CR LF.
+TEST(PlainText, piecesGiveTheWholeText) {
+    const QByteArray files[] = {
+        "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\r\n\r\rx\n",
+        "caf\xE9\r\n\x80\r",
+        QByteArray("\xFF\xFEh\0\x3D\xD8\x00\xDE\r\0\n\0\0\0x", 15),
+        QByteArray("\xFE\xFF\xD8\x3D\xDE\x00\0\r\0\n", 10),
+    };
+    for (const QByteArray& bytes : files) {
+        SCOPED_TRACE(bytes.toHex().constData());
+        const QString whole = PlainText::decode(bytes);
+        EXPECT_FALSE(whole.contains(u'\r'));
+        for (const qsizetype piece : {1, 2, 3, 5}) {
+            PlainText plain(bytes);
+            QString text;
+            while (!plain.atEnd())
+                text += plain.next(piece);
+            EXPECT_EQ(text, whole) << piece;
+        }
+    }
+}
+
+// A watched load says how far it got and stops when the watch says so, plain or rich text.
+TEST(NotesDocument, watchedLoad_reportsProgressAndStopsWhenAsked) {
+    const QByteArray files[] = {repeated("plain notes\r\n", 20'000),
+                                "{\\rtf1 " + repeated("{\\b x}\\par ", 3'000) + '}'};
+    for (const QByteArray& bytes : files) {
+        SCOPED_TRACE(bytes.left(10).constData());
+        QTextDocument whole;
+        loadNotes(bytes, whole);
+        std::vector<qsizetype> seen;
+        QTextDocument watched;
+        EXPECT_TRUE(loadNotes(bytes, watched, [&](qsizetype done) {
+            seen.push_back(done);
+            return true;
+        }));
+        EXPECT_EQ(watched.toRawText(), whole.toRawText());
+        ASSERT_GT(seen.size(), 2u);
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        EXPECT_LE(seen.back(), bytes.size());
+        QTextDocument stopped;
+        EXPECT_FALSE(loadNotes(bytes, stopped, [](qsizetype) { return false; }));
+        EXPECT_LT(stopped.characterCount(), whole.characterCount());
     }
 }
 

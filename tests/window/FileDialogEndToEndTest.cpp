@@ -42,9 +42,9 @@ protected:
         fill(*form->ComboBox2, {u"m1"_s});
     }
 
-    // Answers the next real file dialogs as a user would: a reply is typed into the name box
-    // over what it holds, then Return; an empty reply presses Return on what the box holds; a
-    // null reply presses Esc. `pick` may choose a filter entry first.
+    // Answers the next real file dialogs as a user would: a reply is typed into the name box as
+    // it comes up, then Return; an empty reply presses Return on what the box holds; a null
+    // reply presses Esc. `pick` may choose a filter entry first.
     std::shared_ptr<std::vector<Showing>> answer(QStringList replies, int pick = 0) {
         auto shown = std::make_shared<std::vector<Showing>>();
         auto next = std::make_shared<std::function<void()>>();
@@ -67,10 +67,11 @@ protected:
             if (reply.isNull()) {
                 QTest::keyClick(box, Qt::Key_Escape);
             } else {
-                if (!reply.isEmpty()) {
-                    box->selectAll();
+                fprintf(stderr, "box '%s' selected '%s'\n", qPrintable(box->text()),
+                        qPrintable(box->selectedText()));
+                if (!reply.isEmpty())
                     QTest::keyClicks(box, reply);
-                }
+                fprintf(stderr, "after '%s'\n", qPrintable(box->text()));
                 QTest::keyClick(box, Qt::Key_Return);
             }
             if (qsizetype(shown->size()) < replies.size())
@@ -158,6 +159,22 @@ TEST_F(FileDialogEndToEnd, typedExistingNameWithoutExtension_opensThatFile) {
     trigger("OpenAs1");
     ASSERT_EQ(shown->size(), 1u);
     EXPECT_EQ(form->RichEdit1->toPlainText(), u"read me"_s);
+}
+
+// The second showing starts with the first file's name; a typed full path of another existing
+// file replaces it and Return opens that file.
+TEST_F(FileDialogEndToEnd, secondNotesOpenWithTypedFullPath_opensThatFile) {
+    writeBytes(canonical(u"first.txt"_s), "first");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s));
+    writeBytes(canonical(u"sub/second.txt"_s), "second");
+    for (const QString& name : {u"first.txt"_s, u"sub/second.txt"_s, u"first.txt"_s}) {
+        SCOPED_TRACE(name.toStdString());
+        auto shown = answer({canonical(name)});
+        trigger("OpenAs1");
+        ASSERT_EQ(shown->size(), 1u);
+        EXPECT_EQ(form->RichEdit1->toPlainText(), QString::fromUtf8(fileBytes(canonical(name))));
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
 }
 
 TEST_F(FileDialogEndToEnd, notesSavedUnderNameWithoutExtension_getRtf) {

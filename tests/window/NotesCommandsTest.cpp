@@ -1,10 +1,13 @@
+#include "rtf/NotesCapacity.h"
 #include "window/FormFixture.h"
 
 #include <QDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -173,30 +176,113 @@ TEST_F(NotesCommands, growingOrHugeFile_stopsAtTheBudget) {
     }
 }
 
-// A large file loads with a progress window; Cancel there leaves the pane as it was.
+// A large file is read, becomes a document, is measured and placed in the pane under one
+// progress window; Cancel at any of these leaves the pane as it was, shown or hidden, and still
+// editable. A load to its end leaves nothing of the layout for later.
 TEST_F(NotesCommands, cancelledLoad_leavesThePaneAsItWas) {
-    const QByteArray bytes = QByteArray("a few words\n").repeated(100'000);
+    const QByteArray bytes = QByteArray("a few more words in a line of notes\n").repeated(30'000);
     writeBytes(path(u"notes.txt"_s), bytes);
-    for (const int cancelAt : {1, 2, 0}) {
-        SCOPED_TRACE(cancelAt);
+    const qint64 size = bytes.size(); // the progress goes to four times the file's size
+    const struct {
+        const char* name;
+        int cancelAt;
+        qint64 cancelFrom;
+        bool shown;
+    } cases[] = {
+        {"at the first piece read", 1, -1, false},
+        {"once read", 0, size, true},
+        {"once built", 0, 2 * size, false},
+        {"once measured", 0, 3 * size, true},
+        {"once placed", 0, 4 * size, false},
+        {"once placed in the shown pane", 0, 4 * size, true},
+        {"never", 0, -1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         makeForm();
+        if (c.shown) {
+            dialogs.answerFileCancel();
+            trigger("OpenAs1");
+        }
         pane().setPlainText(u"kept"_s);
-        dialogs.cancelProgressAt = cancelAt;
-        dialogs.progressUpdates.clear();
+        dialogs.cancelProgressAt = c.cancelAt;
+        dialogs.cancelProgressFrom = c.cancelFrom;
         dialogs.answerFile(path(u"notes.txt"_s));
         trigger("OpenAs1");
         EXPECT_TRUE(dialogs.failures.empty());
-        if (cancelAt > 0) {
-            EXPECT_EQ(dialogs.progressUpdates.size(), std::size_t(cancelAt));
-            EXPECT_TRUE(pane().isHidden());
-            EXPECT_FALSE(closeEnabled());
-            EXPECT_EQ(pane().toPlainText(), u"kept"_s);
+        ASSERT_FALSE(dialogs.progressUpdates.empty());
+        if (c.cancelAt > 0 || c.cancelFrom >= 0) {
+            EXPECT_EQ(pane().isHidden(), !c.shown);
+            EXPECT_EQ(pane().height(), c.shown ? 400 : 86);
+            EXPECT_EQ(closeEnabled(), c.shown);
+            QTest::keyClicks(&pane(), u"x"_s);
+            EXPECT_EQ(pane().toPlainText(), u"xkept"_s);
         } else {
-            ASSERT_FALSE(dialogs.progressUpdates.empty());
-            EXPECT_EQ(dialogs.progressUpdates.back(), bytes.size());
+            EXPECT_EQ(dialogs.progressUpdates.back(), 4 * size);
             EXPECT_FALSE(pane().isHidden());
-            EXPECT_EQ(pane().document()->blockCount(), 100'001);
+            EXPECT_EQ(pane().document()->blockCount(), 30'001);
+            EXPECT_GT(pane().document()->lastBlock().layout()->lineCount(), 0);
         }
+    }
+}
+
+// Words of ten characters in one paragraph of `length` characters.
+QByteArray words(qsizetype length) {
+    return QByteArray("abcdefghi ").repeated(length / 10 + 1).left(length);
+}
+
+// A file the pane cannot hold is refused with the message and leaves the pane as it was: too
+// many paragraphs or too long a paragraph (plain text as it is read, rich text as its document
+// grows), too many lines once laid out, or taller than the pane's layout can place a line.
+TEST_F(NotesCommands, fileThePaneCannotHold_isRefusedAndLeavesThePane) {
+    const qsizetype most = NotesCapacity::MostParagraphs;
+    const qsizetype longest = NotesCapacity::LongestParagraph;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool refused;
+    } cases[] = {
+        {"the most paragraphs", QByteArray("x\n").repeated(most - 1) + 'x', false},
+        {"a paragraph more", QByteArray("x\n").repeated(most), true},
+        {"the longest paragraph", words(longest), false},
+        {"a character more", words(longest + 1), true},
+        {"rich text, a paragraph more", "{\\rtf1 " + QByteArray("x\\par ").repeated(most) + '}',
+         true},
+        {"rich text, a character more", "{\\rtf1 " + words(longest + 1) + '}', true},
+        {"fewer paragraphs of many lines",
+         "{\\rtf1 " + QByteArray(QByteArray("x\\line ").repeated(999) + "x\\par ").repeated(200) +
+             '}',
+         true},
+        {"taller than the layout places lines",
+         "{\\rtf1\\fs3276 " + QByteArray("W ").repeated(4000) + '}', true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(path(u"notes.rtf"_s), c.bytes);
+        makeForm();
+        pane().setPlainText(u"kept"_s);
+        dialogs.failures.clear();
+        dialogs.answerFile(path(u"notes.rtf"_s));
+        trigger("OpenAs1");
+        EXPECT_EQ(dialogs.failureTexts(),
+                  c.refused ? QStringList{u"Failed to Load Stream."_s} : QStringList());
+        EXPECT_EQ(pane().isHidden(), c.refused);
+        EXPECT_EQ(pane().toPlainText() == u"kept"_s, c.refused);
+    }
+}
+
+// The pane imposes its own wrap mode on a document it is given: a file with a run of thousands
+// of characters without a blank still wraps anywhere there, and the next file at word
+// boundaries again.
+TEST_F(NotesCommands, loadedFile_keepsItsWrapModeInThePane) {
+    for (const auto& [bytes, mode] :
+         {std::pair{QByteArray(3000, 'a'), QTextOption::WrapAnywhere},
+          std::pair{words(3000), QTextOption::WrapAtWordBoundaryOrAnywhere}}) {
+        writeBytes(path(u"notes.txt"_s), bytes);
+        dialogs.answerFile(path(u"notes.txt"_s));
+        trigger("OpenAs1");
+        EXPECT_EQ(pane().wordWrapMode(), mode);
+        EXPECT_EQ(pane().document()->defaultTextOption().wrapMode(), mode);
     }
 }
 

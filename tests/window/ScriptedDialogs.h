@@ -44,7 +44,8 @@ public:
         failures.push_back({text, title});
     }
     // Long work: records the updates and answers Cancel at update number cancelProgressAt
-    // (counted from 1; 0 never cancels).
+    // (counted from 1; 0 never cancels), or at the first update that reports at least
+    // cancelProgressFrom steps done (when not negative).
     std::unique_ptr<Progress> startProgress(const QString& caption, qint64) override {
         progressCaptions.append(caption);
         class Scripted : public Progress {
@@ -52,6 +53,8 @@ public:
             explicit Scripted(ScriptedDialogs& owner) : owner_(owner) {}
             bool update(qint64 done) override {
                 owner_.progressUpdates.push_back(done);
+                if (owner_.cancelProgressFrom >= 0 && done >= owner_.cancelProgressFrom)
+                    return false;
                 return owner_.cancelProgressAt == 0 ||
                        qsizetype(owner_.progressUpdates.size()) < owner_.cancelProgressAt;
             }
@@ -108,6 +111,7 @@ public:
     bool okAnswer = true;
     int beeps = 0;
     int cancelProgressAt = 0;
+    qint64 cancelProgressFrom = -1;
     QStringList progressCaptions;
     std::vector<qint64> progressUpdates;
 };
