@@ -198,6 +198,36 @@ TEST_F(RemovalHistoryTest, mergeTakingOutAnotherWritersRemoval_keepsItAsMerged) 
     }
 }
 
+// Histories outlive program versions: the bytes of a block stay as they are.
+TEST(RemovalBlock, bytesOfABlock_stayAsTheyAre) {
+    ListPair pairs;
+    pairs.first.append("w\xE9\0rd"_ba);
+    pairs.second.append("");
+    pairs.first.append("two");
+    QByteArray block;
+    EXPECT_EQ(appendRemovalBlock(block, pairs.view(), 0, 2, 1'765'271'700'000, u"merged"_s, true,
+                                 1 << 20),
+              2);
+    EXPECT_EQ(block.toHex(' ').toStdString(),
+              // Mark, content length, checksum of the content.
+              "51 62 52 6d 22 00 00 00 3f da 2c 5f f8 63 80 f5 "
+              // Version, "continues", time in milliseconds, cause, pair count.
+              "01 01 20 82 64 02 9b 01 00 00 06 00 6d 65 72 67 65 64 02 00 00 00 "
+              // Each entry after its length.
+              "05 77 e9 00 72 64 00 03 74 77 6f 00 "
+              // Content length, mark.
+              "22 00 00 00 6d 52 62 51");
+    std::vector<RemovalBlock> read;
+    EXPECT_EQ(readRemovalBlocks(block, [&read](RemovalBlock&& b) { read.push_back(b); }),
+              block.size());
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].time, 1'765'271'700'000);
+    EXPECT_EQ(read[0].cause, u"merged"_s);
+    EXPECT_TRUE(read[0].continues);
+    EXPECT_EQ(pairAt(read[0].pairs, 0), std::string("w\xE9\0rd/", 6));
+    EXPECT_EQ(pairAt(read[0].pairs, 1), "two/");
+}
+
 TEST_F(RemovalHistoryTest, blockCutShort_isPassedOverAndTheNextRecordFollowsTheWholeOnes) {
     QByteArray third;
     const ListPair lists = listsOf({"cut/short", "x/y"});
