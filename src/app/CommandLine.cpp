@@ -60,7 +60,7 @@ const QString removalHelp =
     u"Every save that removes pairs from Phrase.log and Mean.log first keeps them in the\n"
     u"folder's removal history, $XDG_STATE_HOME/Quillbook/removed (~/.local/state/...).\n"
     u"removed prints them newest first, one a line: time, word, meaning and the command that\n"
-    u"removed them (or merged), separated by tabs; a tab, line break, backslash or byte 0 in\n"
+    u"saved (or merged), separated by tabs; a tab, line break, backslash or byte 0 in\n"
     u"them shows as \\t, \\n or \\r, \\\\ and \\0. --limit 500M sets how much each folder's\n"
     u"history keeps (1G unless set; the oldest go first). restore appends the removed pairs\n"
     u"the lists do not hold, oldest first and each once, as import does; --since takes an\n"
