@@ -32,7 +32,8 @@ QString commandCaption(const QObject* origin) {
         caption = action->text();
     else if (const auto* button = qobject_cast<const QAbstractButton*>(origin))
         caption = button->text();
-    return caption.remove(QRegularExpression(u"&(?!&)"_s)).replace(u"&&"_s, u"&"_s);
+    // "&&" stands for "&" itself; a lone "&" marks the access key.
+    return caption.remove(QRegularExpression(u"&(?!&)"_s));
 }
 
 } // namespace
