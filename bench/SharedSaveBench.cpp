@@ -1,8 +1,8 @@
 // Saving the list pair when other writers may share it. For each size: today's plain pair save
 // (the reference), a save when nothing changed outside, a save after another program appended
 // one pair to both files, and the same when the window took a pair too (merge and write). Memory:
-// what holding the lists and the remembered pair hashes costs above an empty start, and the peak of
-// a merging save, against the size of the two files.
+// what holding the lists and the save's memory of them costs above an empty start, and the peak
+// of a merging save, against the size of the two files.
 //
 //   build/dev/bench/bench_shared_save [entries ...] [--folder DIR]   (default 1000000 10000000)
 
@@ -126,7 +126,7 @@ void run(qsizetype count) {
     std::printf("  save after an outside append   %8.1f ms  (%.3fx)\n", appended, appended / plain);
     std::printf("  ... and a pair the window took %8.1f ms  (%.3fx)\n", bothAppended,
                 bothAppended / plain);
-    std::printf("  memory above empty start: lists and hashes %.2fx the files, merge peak %.2fx\n",
+    std::printf("  memory above empty start: lists and base %.2fx the files, merge peak %.2fx\n",
                 heldRatio, peakRatio);
 }
 

@@ -56,6 +56,17 @@ QStringList withoutToolkitOptions(const QStringList& arguments) {
     return kept;
 }
 
+const QString removalHelp =
+    u"Every save that removes pairs from Phrase.log and Mean.log first keeps them in the\n"
+    u"folder's removal history, $XDG_STATE_HOME/Quillbook/removed (~/.local/state/...).\n"
+    u"removed prints them newest first, one a line: time, word, meaning and the command that\n"
+    u"saved (or merged), separated by tabs; a tab, line break, backslash or byte 0 in\n"
+    u"them shows as \\t, \\n or \\r, \\\\ and \\0. --limit 500M sets how much each folder's\n"
+    u"history keeps (1G unless set; the oldest go first). restore appends the removed pairs\n"
+    u"the lists do not hold, oldest first and each once, as import does; --since takes an\n"
+    u"ISO 8601 time (2026-12-09, 2026-12-09T10:15, 2026-12-09T10:15:00+01:00; local time\n"
+    u"without Z or an offset), --match a text in the word or meaning (any letter case).\n\n"_s;
+
 // The help text names the program as users type it, not the path it was started by.
 QString helpText(const QCommandLineParser& parser) {
     const QString text = parser.helpText();
@@ -65,9 +76,11 @@ QString helpText(const QCommandLineParser& parser) {
            u"       quillbook import file|- [folder] [--format anki|csv|tsv|kvtml|words]\n"
            u"                        [--separator=,|;|tab|...] [--meaning context|none]\n"
            u"                        [--book text] [--language xx] [--deck name]\n"
+           u"       quillbook removed [folder] [--limit size]\n"
+           u"       quillbook restore [folder] [--since time] [--match text]\n"
            u"import also reads Kindle, KOReader and Kobo word lists, dictionary histories and\n"
            u"Anki packages, recognised by their content.\n"_s +
-           text.mid(text.indexOf(u'\n') + 1) + u'\n' + exchangeStatusHelp();
+           text.mid(text.indexOf(u'\n') + 1) + u'\n' + removalHelp + exchangeStatusHelp();
 }
 
 } // namespace

@@ -31,7 +31,9 @@ const QString importUsage = u"usage: quillbook import FILE|- [FOLDER] "
                             u"[--meaning context|none] [--book TEXT]\n"
                             u"                        [--language xx] [--deck NAME]"_s;
 
-ExchangeResult finished(int status, const QString& message = {}) {
+} // namespace
+
+ExchangeResult finished(int status, const QString& message) {
     ExchangeResult result;
     result.exitStatus = status;
     if (!message.isEmpty())
@@ -45,13 +47,10 @@ ExchangeResult wrongCommandLine(const QString& reason, const QString& usage) {
     return result;
 }
 
-// "1 pair", "2 pairs".
 QString pairCount(qsizetype count) {
     return count == 1 ? u"1 pair"_s : u"%1 pairs"_s.arg(count);
 }
 
-// Why the folder argument at `index` (the current folder when there is none) cannot be worked
-// on; empty when it is a folder.
 QString folderProblem(const QStringList& positional, qsizetype index) {
     const QFileInfo folder(positional.value(index, u"."_s));
     if (folder.isDir())
@@ -59,6 +58,8 @@ QString folderProblem(const QStringList& positional, qsizetype index) {
     return folder.exists() ? u"\"%1\" is not a folder"_s.arg(folder.filePath())
                            : u"the folder \"%1\" does not exist"_s.arg(folder.filePath());
 }
+
+namespace {
 
 QByteArray readStream(std::FILE* input) {
     QByteArray bytes;
@@ -206,9 +207,9 @@ ExchangeResult importPairs(const QCommandLineParser& parser, std::FILE* standard
 } // namespace
 
 QString exchangeStatusHelp() {
-    return u"Exit status of export and import: 0 done; 2 wrong command line or no such folder;\n"
-           u"3 nothing written (a file could not be read, parsed or written); 4 the pairs were\n"
-           u"added, but the summary could not be printed.\n"_s;
+    return u"Exit status of export, import, removed and restore: 0 done; 2 wrong command line or\n"
+           u"no such folder; 3 nothing written (a file could not be read, parsed or written); 4\n"
+           u"the pairs were added, but the summary could not be printed.\n"_s;
 }
 
 bool isExchangeCommand(const QStringList& arguments) {

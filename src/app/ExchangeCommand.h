@@ -27,6 +27,16 @@ enum ExchangeStatus : int {
 // What the exit statuses mean, for the help texts: whole lines.
 QString exchangeStatusHelp();
 
+// A result with the status and, when given, the message as a line of standard error.
+ExchangeResult finished(int status, const QString& message = {});
+// Status 2: the reason, then the usage.
+ExchangeResult wrongCommandLine(const QString& reason, const QString& usage);
+// "1 pair", "2 pairs".
+QString pairCount(qsizetype count);
+// Why the folder argument at `index` (the current folder when there is none) cannot be worked
+// on; empty when it is a folder.
+QString folderProblem(const QStringList& positional, qsizetype index);
+
 // True when the first argument after the program is "export" or "import".
 bool isExchangeCommand(const QStringList& arguments);
 

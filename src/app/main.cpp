@@ -3,6 +3,7 @@
 #include "app/ExchangeCommand.h"
 #include "app/FontSubstitutions.h"
 #include "app/ProductionServices.h"
+#include "app/RemovalCommand.h"
 #include "app/WindowIcon.h"
 #include "dialogs/QtDialogs.h"
 #include "window/TForm1.h"
@@ -17,11 +18,13 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     quill::StartDecision start;
     {
-        // The command line is checked, and the flashcard commands run, before any display.
+        // The command line is checked, and the commands without a window run, before any display.
         QCoreApplication checking(argc, argv);
         const QStringList arguments = QCoreApplication::arguments();
         if (quill::isExchangeCommand(arguments))
             return quill::reportExchange(quill::runExchange(arguments));
+        if (quill::isRemovalCommand(arguments))
+            return quill::reportExchange(quill::runRemoval(arguments));
         start = quill::prepareStart(arguments, QCoreApplication::applicationDirPath());
     }
     if (!start.openWindow)

@@ -246,6 +246,24 @@ qsizetype EntryList::sharedHead(const EntryList& other) const {
     return std::min(shared, shortest);
 }
 
+qsizetype EntryList::sharedTail(const EntryList& other) const {
+    qsizetype shared = 0;
+    const qsizetype shortest = std::min(size_, other.size_);
+    while (shared < shortest) {
+        // The entries `shared` places from either end.
+        const qsizetype mineAt = size_ - 1 - shared;
+        const qsizetype theirsAt = other.size_ - 1 - shared;
+        const Piece& mine = pieceOf(mineAt);
+        const Piece& theirs = other.pieceOf(theirsAt);
+        const qsizetype mineLocal = mineAt - mine.start;
+        const qsizetype theirsLocal = theirsAt - theirs.start;
+        if (mine.chunk != theirs.chunk || mine.first + mineLocal != theirs.first + theirsLocal)
+            break;
+        shared += std::min(mineLocal, theirsLocal) + 1;
+    }
+    return std::min(shared, shortest);
+}
+
 bool operator==(const EntryList& a, const EntryList& b) {
     if (a.size() != b.size() || a.byteSize() != b.byteSize())
         return false;

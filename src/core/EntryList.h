@@ -67,6 +67,8 @@ public:
     // How many entries at the head of this list and of `other` are the same stretches of the
     // same blocks (a lower bound of how many equal entries they begin with).
     qsizetype sharedHead(const EntryList& other) const;
+    // The same at the tails: how many last entries are the same stretches of the same blocks.
+    qsizetype sharedTail(const EntryList& other) const;
 
     // First entry, in list order, that begins with the prefix ignoring letter case; -1 if none.
     qsizetype findPrefix(QStringView prefix) const { return findPrefix(prefix, 0, size()); }

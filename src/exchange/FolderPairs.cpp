@@ -1,10 +1,13 @@
 #include "exchange/FolderPairs.h"
 
+#include "core/ByteText.h"
 #include "core/Failure.h"
 #include "exchange/PairIndex.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
+#include "storage/RemovalHistory.h"
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -40,6 +43,51 @@ std::optional<PairLists> readLists(ListPairSync& pair, ListPairSync::Unexplained
 void append(EntryList& list, QByteArrayView entry) {
     if (!list.append(entry))
         throw Failure(u"List too large"_s);
+}
+
+bool selected(const RemovalFilter& filter, const RemovalBlock& block, qsizetype pair) {
+    if (filter.match.isEmpty())
+        return true;
+    for (const EntryList* list : {&block.pairs.first, &block.pairs.second}) {
+        if (displayText(list->at(pair)).contains(filter.match, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// The pairs without repeats, in their order (a pair removed twice, or also taken out of another
+// window's lists by a merge, comes back once).
+PairLists distinct(const PairLists& pairs) {
+    const PairView view{pairs.words, pairs.meanings};
+    std::vector<std::pair<std::uint64_t, qsizetype>> keys;
+    keys.reserve(size_t(pairs.size()));
+    for (qsizetype i = 0; i < pairs.size(); ++i)
+        keys.emplace_back(pairHash(view, i), i);
+    std::sort(keys.begin(), keys.end());
+    std::vector<bool> repeated(size_t(pairs.size()));
+    for (size_t run = 0; run < keys.size();) {
+        size_t end = run + 1;
+        while (end < keys.size() && keys[end].first == keys[run].first)
+            ++end;
+        // Pairs of one hash are compared byte for byte: the first of equal ones stays.
+        for (size_t i = run; i < end; ++i) {
+            const qsizetype a = keys[i].second;
+            for (size_t k = run; k < i && !repeated[size_t(a)]; ++k) {
+                const qsizetype b = keys[k].second;
+                repeated[size_t(a)] = !repeated[size_t(b)] && pairs.word(a) == pairs.word(b) &&
+                                      pairs.meaning(a) == pairs.meaning(b);
+            }
+        }
+        run = end;
+    }
+    PairLists result;
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        if (!repeated[size_t(i)]) {
+            append(result.words, pairs.word(i));
+            append(result.meanings, pairs.meaning(i));
+        }
+    }
+    return result;
 }
 
 } // namespace
@@ -87,6 +135,21 @@ ImportCount importPairs(const QString& folder, const PairLists& pairs) {
     // What another writer saved since the read is merged in, never written over.
     pair.save({lists.words, lists.meanings}, {});
     return count;
+}
+
+ImportCount restorePairs(const QString& folder, const RemovalFilter& filter) {
+    PairLists removed;
+    RemovalHistory(folder).read([&](RemovalBlock&& block) {
+        if (filter.since && block.time < *filter.since)
+            return;
+        for (qsizetype i = 0; i < block.pairs.first.size(); ++i) {
+            if (selected(filter, block, i)) {
+                append(removed.words, block.pairs.first.at(i));
+                append(removed.meanings, block.pairs.second.at(i));
+            }
+        }
+    });
+    return importPairs(folder, distinct(removed));
 }
 
 } // namespace quill

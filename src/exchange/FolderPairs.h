@@ -31,4 +31,17 @@ struct ImportCount {
 // unreadable list, "List too large", the save's failures); the lists then stay as they were.
 ImportCount importPairs(const QString& folder, const PairLists& pairs);
 
+// Which removed pairs to bring back: those removed at or after `since` (milliseconds since
+// 1970 UTC), and with `match` in the word or the meaning, ignoring letter case.
+struct RemovalFilter {
+    std::optional<qint64> since;
+    QString match;
+};
+
+// Brings back the removed pairs of the folder's removal history that the filter selects, oldest
+// first and each once (the same word bytes and meaning bytes), appended as importPairs appends
+// them: only those the lists do not hold. Throws what importPairs throws, and Failure when the
+// history cannot be read.
+ImportCount restorePairs(const QString& folder, const RemovalFilter& filter);
+
 } // namespace quill

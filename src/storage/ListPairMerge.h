@@ -29,15 +29,15 @@ struct Followed {
     qsizetype second = -1;
 };
 
-// One 64-bit hash per pair: all a merge needs to remember of a version, since what it writes
-// always comes from a side that still holds the entries. The hash lives in memory only.
+// One 64-bit hash per pair: what a merge compares versions by, since what it writes always comes
+// from a side that still holds the entries. Hashes live in memory only, while a merge runs.
 using PairHashes = std::vector<std::uint64_t>;
 std::uint64_t pairHash(const PairView& lists, qsizetype index);
 PairHashes pairHashes(const PairView& lists);
 
 struct MergedPair {
     ListPair lists;
-    PairHashes hashes; // of `lists`, the base of the next merge
+    PairHashes hashes; // of `lists`
     Followed followed; // where the followed entries of ours ended up, -1 when they are gone
     // The lists are only the pairs that go behind ours, which all stay where they were.
     bool appendsToOurs = false;

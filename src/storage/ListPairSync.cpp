@@ -4,8 +4,10 @@
 #include "storage/ConflictCopies.h"
 #include "storage/FolderLock.h"
 #include "storage/ListFile.h"
+#include "storage/RemovalRecorder.h"
 #include "storage/SaveStamp.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -240,7 +242,7 @@ ListPairSync::Settled ListPairSync::settledCopies(const Waiting& waiting) const 
 }
 
 WrittenPair ListPairSync::writePair(const PairView& lists, const ListPair* behind,
-                                    const HalfPair& half, const ListFileDigests* known) {
+                                    const HalfPair& half) {
     // A half pair is only completed in place when every pair before it is whole.
     const EntryList none;
     EntryList padding[2];
@@ -256,56 +258,72 @@ WrittenPair ListPairSync::writePair(const PairView& lists, const ListPair* behin
     return writeListFilePair(
         names_[0], {&lists.first, &padding[0], behind ? &behind->first : &none, orNone(half.in(0))},
         names_[1],
-        {&lists.second, &padding[1], behind ? &behind->second : &none, orNone(half.in(1))}, known,
+        {&lists.second, &padding[1], behind ? &behind->second : &none, orNone(half.in(1))}, nullptr,
         half.empty()       ? Excess::Own
         : half.unexplained ? Excess::Unknown
                            : Excess::HalfPair);
 }
 
-void ListPairSync::write(const PairView& lists, const PairHashes& hashes,
-                         const ConflictCopies& copies, HalfPair half) {
+void ListPairSync::write(const PairView& lists, const ConflictCopies& copies, HalfPair half,
+                         const std::vector<Removed>& removed) {
+    std::optional<RemovalRecorder> recorder;
+    keepRemoved(recorder, removed);
     const WrittenPair written = writePair(lists, nullptr, half);
-    remember(hashes, written.digests);
+    if (recorder)
+        recorder->commit();
+    remember(lists, nullptr, written.digests);
     half_ = std::move(half);
     // Everything the copies held is in the lists now.
     for (const QString& name : copies.names)
         QFile::remove(name);
 }
 
-void ListPairSync::remember(PairHashes base, const ListFileDigests& digests) {
+void ListPairSync::keepRemoved(std::optional<RemovalRecorder>& recorder,
+                               const std::vector<Removed>& removed) const {
+    const bool any = std::any_of(removed.begin(), removed.end(),
+                                 [](const Removed& pairs) { return !pairs.ranges.empty(); });
+    if (!any)
+        return;
+    recorder.emplace(RemovalHistory(where()));
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const Removed& pairs : removed) {
+        if (!pairs.ranges.empty())
+            recorder->record(pairs.lists, pairs.ranges, pairs.cause, now);
+    }
+    recorder->sync();
+}
+
+void ListPairSync::remember(const PairView& lists, const ListPair* behind,
+                            const ListFileDigests& digests) {
     folder_ = where();
     known_[0] = identify(names_[0]);
     known_[1] = identify(names_[1]);
     digests_ = digests;
+    // A copy: it shares the lists' blocks, and what they gain later is written behind it.
+    ListPair base{lists.first, lists.second};
+    for (EntryList* list : {&base.first, &base.second})
+        list->setFootprintLimit(EntryList().footprintLimit());
+    if (behind) {
+        base.first.appendRange(behind->first, 0, behind->first.size());
+        base.second.appendRange(behind->second, 0, behind->second.size());
+    }
     base_ = std::move(base);
-    pendingBase_ = -1;
 }
 
-void ListPairSync::saveAsIs(const PairView& lists) {
-    // Lists the window only added pairs to keep the base as their head, which the write
-    // confirms (the files then begin as last read or written); only the new pairs are hashed.
-    // Lists changed otherwise are hashed anew on another core while they are written.
-    const qsizetype count = qsizetype(base_.size());
-    const bool grown = digests_[0].entries == count && digests_[1].entries == count &&
-                       lists.first.size() >= count && lists.second.size() >= count;
-    std::future<PairHashes> hashing;
-    if (!grown)
-        hashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
+void ListPairSync::saveAsIs(const PairView& lists, const QString& cause) {
+    // The lists are compared with the base by identity where they still share its blocks (the
+    // window only added or removed pairs), entry by entry where not; only what lies between
+    // the pairs both begin and end with is hashed.
+    const PairChanges changes = comparePairs(base_.view(), lists, !forCommand_);
+    std::optional<RemovalRecorder> recorder;
+    keepRemoved(recorder, {{base_.view(), changes.removed, cause}});
     // The half pair another program left stays behind the lists.
-    const WrittenPair written = writePair(lists, nullptr, half_, grown ? &digests_ : nullptr);
-    if (grown && written.extendsKnown[0] && written.extendsKnown[1]) {
-        PairHashes added;
-        for (qsizetype i = count; i < lists.size(); ++i)
-            added.push_back(pairHash(lists, i));
-        unconfirmed_ = unconfirmedWith(addedPairs({}, added));
-        PairHashes base = std::move(base_);
-        base.insert(base.end(), added.begin(), added.end());
-        remember(std::move(base), written.digests);
-        return;
-    }
-    PairHashes hashes = grown ? pairHashes(lists) : hashing.get();
-    unconfirmed_ = unconfirmedWith(addedPairs(base_, hashes));
-    remember(std::move(hashes), written.digests);
+    const WrittenPair written = writePair(lists, nullptr, half_);
+    if (recorder)
+        recorder->commit();
+    if (!forCommand_)
+        unconfirmed_ = unconfirmedWith(changes.added);
+    remember(lists, nullptr, written.digests);
 }
 
 ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
@@ -323,6 +341,7 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting, bool forCommand,
                                         Unexplained unexplained) {
     const FolderLock lock{given_};
     unconfirmed_.clear(); // what is read is what others may start from
+    forCommand_ = forCommand;
     const auto [copies, settled] = settledCopies(waiting);
     Files files;
     try {
@@ -351,7 +370,7 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting, bool forCommand,
                                 : MergedPair{};
         merged = foldCopies(std::move(merged), copies);
         Loaded loaded{{}, {}, QString(), half.entries, half.file};
-        write(merged.lists.view(), merged.hashes, copies, std::move(half));
+        write(merged.lists.view(), copies, std::move(half));
         loaded.first = std::move(merged.lists.first);
         loaded.second = std::move(merged.lists.second);
         return loaded;
@@ -368,17 +387,14 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting, bool forCommand,
         known_[arriving] = Identity{true, false};
     if (!files.first.exists && !forCommand) {
         // The window shows nothing; a second file it did not show counts as changed later.
-        base_.clear();
+        base_ = {};
         half_ = {};
         if (files.second.exists)
             known_[1] = Identity{};
         return loaded;
     }
-    // A command hashes the pairs only when a merge needs them, from the lists it saves.
-    if (forCommand)
-        pendingBase_ = files.lists.view().size();
-    else
-        base_ = pairHashes(files.lists.view());
+    // The lists handed out and the base share their entries until the lists change.
+    base_ = files.lists;
     if (files.first.exists)
         loaded.first = std::move(files.lists.first);
     if (files.second.exists)
@@ -387,7 +403,7 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting, bool forCommand,
 }
 
 std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow,
-                                             const Waiting& waiting) {
+                                             const Waiting& waiting, const QString& cause) {
     const FolderLock lock{given_};
     const auto [copies, settled] = settledCopies(waiting);
     if (!settled)
@@ -396,27 +412,15 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
                       u"in; save again in a moment."_s.arg(names_[0], names_[1]));
     const bool unchanged =
         sameFolder() && identify(names_[0]) == known_[0] && identify(names_[1]) == known_[1];
-    if (unchanged && copies.empty() && pendingBase_ >= 0) {
-        // A command writes its lists and keeps no hashes, as it saves no more.
-        remember({}, writePair(lists, nullptr, half_).digests);
-        pendingBase_ = lists.size();
-        return std::nullopt;
-    }
-    if (pendingBase_ >= 0) {
-        base_.clear();
-        for (qsizetype i = 0; i < pendingBase_; ++i)
-            base_.push_back(pairHash(lists, i));
-        pendingBase_ = -1;
-    }
     if (unchanged && copies.empty()) {
         // The common case.
-        saveAsIs(lists);
+        saveAsIs(lists, cause);
         return std::nullopt;
     }
     if (std::optional<MergedPair> result; copies.empty() && saveAppended(lists, follow, result))
         return result;
     Files current = readFiles();
-    // Both sides are hashed at once, one on each core.
+    // The sides are hashed at once, one on each core.
     auto ourHashing = std::async(std::launch::async, [&lists] { return pairHashes(lists); });
     PairHashes ours;
     const auto ourHashes = [&]() -> const PairHashes& {
@@ -428,6 +432,8 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
     PairHashes theirs; // what the other writer's version in place holds
     HalfPair half;     // and what it holds of a pair half written
     const bool apart = unchanged || !copies.currentPaired();
+    // Lists from another folder, or files never read, are united: everything of both is kept.
+    const bool threeWay = !apart && knowsFiles();
     if (apart) {
         // The files in place, when they are no pair, come in with the copies.
         merged = uniteListPairs(lists, ListPair().view(), follow);
@@ -435,28 +441,43 @@ std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed fol
             half = half_;
     } else {
         half = splitHalfPair(current.lists, current.first, current.second, knowsFiles());
+        std::future<PairHashes> baseHashing;
+        if (threeWay)
+            baseHashing =
+                std::async(std::launch::async, [this] { return pairHashes(base_.view()); });
         theirs = pairHashes(current.lists.view());
-        if (!knowsFiles()) {
-            // Lists from another folder, or files never read: keep everything of both.
+        if (!threeWay) {
             merged = uniteListPairs(lists, current.lists.view(), follow);
         } else {
-            merged = mergeListPairs(baseAgainst(theirs), lists, current.lists.view(), follow,
-                                    {&ourHashes(), &theirs});
+            merged = mergeListPairs(baseAgainst(baseHashing.get(), theirs), lists,
+                                    current.lists.view(), follow, {&ourHashes(), &theirs});
         }
     }
     merged = foldCopies(std::move(merged), copies);
+    std::vector<Removed> removed;
     if (apart) {
-        // Nothing new of another writer was read: what was unconfirmed stays so.
-        unconfirmed_ = unconfirmedWith(addedPairs(base_, merged.hashes));
+        // Nothing new of another writer was read: what was unconfirmed stays so. Files as last
+        // read or written lose what the lists lack.
+        const PairChanges changes = comparePairs(base_.view(), merged.lists.view(), true);
+        unconfirmed_ = unconfirmedWith(changes.added);
+        if (unchanged)
+            removed.push_back({base_.view(), changes.removed, cause});
     } else {
         unconfirmed_ = addedPairs(theirs, merged.hashes);
     }
+    if (threeWay) {
+        // The files lose what the window removed, the window what other writers removed.
+        const PairView result = merged.lists.view();
+        removed.push_back(
+            {current.lists.view(), comparePairs(current.lists.view(), result).removed, cause});
+        removed.push_back({lists, comparePairs(lists, result).removed, u"merged"_s});
+    }
     // When the others' versions changed nothing of the lists, they are written as they are.
     if (merged.hashes == ourHashes()) {
-        write(lists, merged.hashes, copies, std::move(half));
+        write(lists, copies, std::move(half), removed);
         return std::nullopt;
     }
-    write(merged.lists.view(), merged.hashes, copies, std::move(half));
+    write(merged.lists.view(), copies, std::move(half), removed);
     return merged;
 }
 
@@ -466,7 +487,7 @@ bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
     // are as last read or written (the checksums) and are the head of the window's lists and
     // that half pair (compared byte for byte). Then the three-way merge keeps that head and
     // comes down to merging what each side appended.
-    const qsizetype count = qsizetype(base_.size());
+    const qsizetype count = base_.view().size();
     if (!sameFolder() || digests_[0].entries != count + (half_.in(0) ? half_.entries.size() : 0) ||
         digests_[1].entries != count + (half_.in(1) ? half_.entries.size() : 0) ||
         lists.first.size() != lists.second.size() || lists.first.size() < count)
@@ -516,9 +537,7 @@ bool ListPairSync::saveAppended(const PairView& lists, Followed follow,
     // others' behind them, and the half pair last.
     if (kept > 0)
         digests = writePair(lists, &behind.lists, half).digests;
-    PairHashes base = std::move(base_);
-    base.insert(base.end(), merged.hashes.begin(), merged.hashes.end());
-    remember(std::move(base), digests);
+    remember(lists, &behind.lists, digests);
     half_ = std::move(half);
     unconfirmed_ = std::move(unconfirmed);
     if (!behind.hashes.empty())
@@ -533,25 +552,25 @@ PairHashes ListPairSync::unconfirmedWith(const PairHashes& added) const {
     return unconfirmed;
 }
 
-PairHashes ListPairSync::baseAgainst(const PairHashes& theirs) const {
+PairHashes ListPairSync::baseAgainst(const PairHashes& base, const PairHashes& theirs) const {
     // Pairs we wrote that theirs never held leave the base: theirs lacking them is no deletion,
     // so the merge keeps them as our additions.
     if (unconfirmed_.empty())
-        return base_;
+        return base;
     std::vector<bool> held(unconfirmed_.size());
     for (const std::uint64_t hash : theirs) {
         const auto at = std::lower_bound(unconfirmed_.begin(), unconfirmed_.end(), hash);
         if (at != unconfirmed_.end() && *at == hash)
             held[size_t(at - unconfirmed_.begin())] = true;
     }
-    PairHashes base;
-    base.reserve(base_.size());
-    for (const std::uint64_t hash : base_) {
+    PairHashes kept;
+    kept.reserve(base.size());
+    for (const std::uint64_t hash : base) {
         const auto at = std::lower_bound(unconfirmed_.begin(), unconfirmed_.end(), hash);
         if (at == unconfirmed_.end() || *at != hash || held[size_t(at - unconfirmed_.begin())])
-            base.push_back(hash);
+            kept.push_back(hash);
     }
-    return base;
+    return kept;
 }
 
 } // namespace quill

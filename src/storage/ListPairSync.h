@@ -3,6 +3,7 @@
 #include "storage/ConflictCopies.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairMerge.h"
+#include "storage/PairChanges.h"
 
 #include <QString>
 
@@ -10,15 +11,20 @@
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
+#include <vector>
 
 namespace quill {
 
+class RemovalRecorder;
+
 // The fixed pair of list files as one window shares it with other writers: other windows, other
 // programs, and file-sync engines that bring in versions from other machines. It remembers what
-// the window last read or wrote (each file's identity and one hash per pair), so a save merges
-// whatever changed on disk since then instead of writing over it. Reading, merging and writing
-// run under the folder's lock. Conflict copies a sync engine left of the two files are merged in
-// and then removed.
+// the window last read or wrote (each file's identity, and the lists themselves as a copy that
+// shares the entries' blocks with the window's lists), so a save merges whatever changed on disk
+// since then instead of writing over it. Reading, merging and writing run under the folder's
+// lock. Conflict copies a sync engine left of the two files are merged in and then removed.
+// Every pair a save takes out of the files, or out of the window's lists because another writer
+// removed it, is first kept in the folder's removal history (RemovalHistory).
 // A merge works on whole pairs: a version whose lists are uneven counts as padded with empty
 // entries, and what a merge gives is even. Entries another program appended to one file beyond
 // what it appended to the other are a pair half written: they stay at the end of that file, after
@@ -64,11 +70,14 @@ public:
     // Saves the lists. Unless the files are as last read or written (and no conflict copy waits),
     // the files are read and merged with the lists first; the merged lists are returned, with
     // the entries `follow` names followed. Nothing when the lists were written as they are.
-    // Throws, leaving the files untouched, when a changed file cannot be read, when the lock
-    // stays taken, when a sync engine is still bringing in the files after the wait, or when
-    // writing fails.
+    // Pairs the save takes out of the files are first kept in the removal history with `cause`
+    // (the command that saves), pairs it takes out of the lists because another writer removed
+    // them with the cause "merged"; the history is synced before the files are written.
+    // Throws, leaving the files untouched (and the history as it was), when a changed file cannot
+    // be read, when the lock stays taken, when a sync engine is still bringing in the files after
+    // the wait, when the removal history cannot be written, or when writing fails.
     std::optional<MergedPair> save(const PairView& lists, Followed follow,
-                                   const Waiting& waiting = {});
+                                   const Waiting& waiting = {}, const QString& cause = {});
 
     // Whether a save would wait for another writer's lock right now.
     bool folderBusy() const;
@@ -132,16 +141,26 @@ private:
     // written nothing, when that is not the case.
     bool saveAppended(const PairView& lists, Followed follow, std::optional<MergedPair>& result);
     // Writes the lists when the files are as last read or written.
-    void saveAsIs(const PairView& lists);
+    void saveAsIs(const PairView& lists, const QString& cause);
     // Writes the lists (padded to even when a half pair follows them), the pairs `behind` them
     // if given, and the half pair last.
-    WrittenPair writePair(const PairView& lists, const ListPair* behind, const HalfPair& half,
-                          const ListFileDigests* known = nullptr);
-    void write(const PairView& lists, const PairHashes& hashes, const ConflictCopies& copies,
-               HalfPair half);
-    void remember(PairHashes base, const ListFileDigests& digests);
+    WrittenPair writePair(const PairView& lists, const ListPair* behind, const HalfPair& half);
+    // Pairs of `lists` that a save takes out, and why.
+    struct Removed {
+        PairView lists;
+        PairRanges ranges;
+        QString cause;
+    };
+    // Writes the lists and remembers them, the removed pairs kept first.
+    void write(const PairView& lists, const ConflictCopies& copies, HalfPair half,
+               const std::vector<Removed>& removed = {});
+    // Keeps the removed pairs in the folder's removal history, synced, in `recorder`, which
+    // commits them once the files are written.
+    void keepRemoved(std::optional<RemovalRecorder>& recorder,
+                     const std::vector<Removed>& removed) const;
+    void remember(const PairView& lists, const ListPair* behind, const ListFileDigests& digests);
     bool sameFolder() const;
-    PairHashes baseAgainst(const PairHashes& theirs) const;
+    PairHashes baseAgainst(const PairHashes& base, const PairHashes& theirs) const;
     // The unconfirmed pairs after a write that adds the pairs `added` (sorted) to the base:
     // those before and these.
     PairHashes unconfirmedWith(const PairHashes& added) const;
@@ -152,11 +171,12 @@ private:
     QString folder_;          // where the remembered files were, empty before the first read
     Identity known_[2];       // the files as last read or written
     ListFileDigests digests_; // their bytes
-    PairHashes base_;         // the pairs as last read or written
-    HalfPair half_;           // and the half pair behind them
-    // For a command: base_ is not hashed yet; it is the head of this many pairs of the lists the
-    // next save hands in. -1 when base_ holds the hashes.
-    qsizetype pendingBase_ = -1;
+    // The lists as last read or written: a copy sharing the blocks of the lists handed out or
+    // saved, so it costs memory only for what the window changed since.
+    ListPair base_;
+    HalfPair half_; // and the half pair behind them
+    // A command saves once: it keeps no track of the pairs others have yet to confirm.
+    bool forCommand_ = false;
     // Pairs this window wrote that no version of another writer has held yet, sorted. A sync
     // engine may put in place a version from another machine that never saw them (resolving a
     // conflict without a copy, or overwriting a save that raced with it); its lacking them is no

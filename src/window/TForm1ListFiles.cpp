@@ -8,6 +8,10 @@
 #include "window/UndoCommands.h"
 #include "window/WaitCursor.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QRegularExpression>
+
 #include <optional>
 #include <utility>
 
@@ -19,6 +23,17 @@ namespace {
 
 QString fixedFile(const char16_t* name) {
     return QString::fromUtf16(name);
+}
+
+// The menu entry or button that runs the command, as the removal history names it.
+QString commandCaption(const QObject* origin) {
+    QString caption;
+    if (const auto* action = qobject_cast<const QAction*>(origin))
+        caption = action->text();
+    else if (const auto* button = qobject_cast<const QAbstractButton*>(origin))
+        caption = button->text();
+    // "&&" stands for "&" itself; a lone "&" marks the access key.
+    return caption.remove(QRegularExpression(u"&(?!&)"_s));
 }
 
 } // namespace
@@ -52,9 +67,10 @@ void TForm1::saveFields() {
     std::optional<MergedPair> merged;
     {
         WaitCursor busy(listPair_->folderBusy());
-        merged = listPair_->save({ComboBox1->entries(), ComboBox2->entries()},
-                                 {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()},
-                                 [&busy] { busy.show(); });
+        merged = listPair_->save(
+            {ComboBox1->entries(), ComboBox2->entries()},
+            {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()}, [&busy] { busy.show(); },
+            commandCaption(sender()));
     }
     if (merged)
         showMergedLists(*merged);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -121,6 +122,30 @@ TEST(EntryList, copiesShareTheEntriesAndChangeApart) {
     head.remove(3);
     EXPECT_EQ(original.sharedHead(head), 3);
     EXPECT_FALSE(original.sharesAll(head));
+}
+
+TEST(EntryList, sharedTailCountsTheSameLastEntries) {
+    EntryList big;
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(big.append(QByteArray::number(i)));
+    const struct {
+        const char* name;
+        std::function<void(EntryList&)> change;
+        qsizetype tail;
+    } rows[] = {
+        {"unchanged", [](EntryList&) {}, 100},
+        {"middleRemoved", [](EntryList& list) { list.remove(40); }, 59},
+        {"firstRemoved", [](EntryList& list) { list.remove(0); }, 99},
+        {"lastRemoved", [](EntryList& list) { list.remove(99); }, 0},
+        {"appended", [](EntryList& list) { list.append("x"); }, 0},
+        {"equalButCopied", [](EntryList& list) { list.shrinkToFit(); }, 0},
+    };
+    for (const auto& row : rows) {
+        EntryList changed = big;
+        row.change(changed);
+        EXPECT_EQ(changed.sharedTail(big), row.tail) << row.name;
+        EXPECT_EQ(big.sharedTail(changed), row.tail) << row.name;
+    }
 }
 
 TEST(EntryList, largeStretchesAreSharedSmallOnesCopied) {
