@@ -2,14 +2,21 @@
 // for a common and a rare text, the time from the start of a search to its first screen of
 // results (the first 30 matches settled, or all of them when there are fewer) and to the full
 // count, on all cores; the memory a search adds against the size of the two list files; and the
-// "already collected" check of a taken word.
+// "already collected" check of a taken word; and `quillbook find` on the two list files, from
+// reading them to the last line written to a file.
 //
 //   build/dev/bench/bench_find [entries ...]
 
 #include "BenchTiming.h"
+#include "app/FindCommand.h"
 #include "search/PairSearch.h"
+#include "storage/ListFile.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstdio>
@@ -113,26 +120,7 @@ Timing timeSearch(quill::PairSearch& search, const Lists& lists, const QString& 
     return {bench::median(first), bench::median(full), bench::median(processor), count};
 }
 
-void run(qsizetype count) {
-    const long long emptyKiB = bench::statusKiB("VmRSS:");
-    const Lists lists = makeLists(count);
-    const long long listsKiB = bench::statusKiB("VmRSS:");
-    std::printf("%lld entries per field, list files %.0f MB\n", (long long)count,
-                lists.fileBytes() / 1e6);
-    quill::PairSearch search;
-    for (const QString& text : {u"ing"_s, u"quillwort"_s}) {
-        const Timing t = timeSearch(search, lists, text);
-        std::printf("  \"%s\": %lld pairs; first screen %7.1f ms, full count %7.1f ms "
-                    "(processor %7.1f ms)\n",
-                    qPrintable(text), (long long)t.count, t.firstScreen, t.fullCount, t.processor);
-    }
-    // What a search holds while its results are shown: one bit per pair and the counts.
-    const long long beforeKiB = bench::statusKiB("VmRSS:");
-    const auto held = search.start(lists.words, lists.meanings, u"a"_s, {});
-    held->wait();
-    std::printf("  memory a search adds: %.4fx the files (lists themselves %.2fx)\n",
-                double(bench::statusKiB("VmRSS:") - beforeKiB) * 1024 / lists.fileBytes(),
-                double(listsKiB - emptyKiB) * 1024 / lists.fileBytes());
+void timeCollected(quill::PairSearch& search, const Lists& lists) {
     for (const QString& word : {u"Quillwort"_s, u"absent word"_s}) {
         std::vector<double> times;
         std::vector<double> processor;
@@ -149,9 +137,57 @@ void run(qsizetype count) {
     }
 }
 
+// The command as a user runs it, its output going to a file.
+void timeCommand(const Lists& lists) {
+    QTemporaryDir folder;
+    quill::writeListFilePair(folder.filePath(u"Phrase.log"_s), lists.words,
+                             folder.filePath(u"Mean.log"_s), lists.meanings);
+    for (const QString& text : {u"ing"_s, u"quillwort"_s}) {
+        const QString output = folder.filePath(u"found.txt"_s);
+        std::FILE* out = std::fopen(QFile::encodeName(output).constData(), "w");
+        const double processorStart = bench::processMilliseconds();
+        int status = -1;
+        const double wall = bench::milliseconds([&] {
+            status = quill::runFind({u"quillbook"_s, u"find"_s, text, folder.path()}, out);
+        });
+        const double processor = bench::processMilliseconds() - processorStart;
+        std::fclose(out);
+        std::printf("  quillbook find \"%s\": status %d, %.0f MB written, %7.1f ms (processor "
+                    "%7.1f ms)\n",
+                    qPrintable(text), status, double(QFileInfo(output).size()) / 1e6, wall,
+                    processor);
+    }
+}
+
+void run(qsizetype count) {
+    const long long emptyKiB = bench::statusKiB("VmRSS:");
+    const Lists lists = makeLists(count);
+    const long long listsKiB = bench::statusKiB("VmRSS:");
+    std::printf("%lld entries per field, list files %.0f MB\n", (long long)count,
+                lists.fileBytes() / 1e6);
+    quill::PairSearch search;
+    for (const QString& text : {u"ing"_s, u"quillwort"_s}) {
+        const Timing t = timeSearch(search, lists, text);
+        std::printf("  \"%s\": %lld pairs; first screen %7.1f ms, full count %7.1f ms "
+                    "(processor %7.1f ms)\n",
+                    qPrintable(text), (long long)t.count, t.firstScreen, t.fullCount, t.processor);
+    }
+    // What a search holds while its results are shown: one bit per pair and the counts.
+    const long long beforeKiB = bench::statusKiB("VmRSS:");
+    auto held = search.start(lists.words, lists.meanings, u"a"_s, {});
+    held->wait();
+    std::printf("  memory a search adds: %.4fx the files (lists themselves %.2fx)\n",
+                double(bench::statusKiB("VmRSS:") - beforeKiB) * 1024 / lists.fileBytes(),
+                double(listsKiB - emptyKiB) * 1024 / lists.fileBytes());
+    held.reset();
+    timeCollected(search, lists);
+    timeCommand(lists);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
     std::vector<qsizetype> counts;
     for (int i = 1; i < argc; ++i)
         counts.push_back(std::atoll(argv[i]));

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/ExchangeCommand.h"
+#include "app/FindCommand.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -65,9 +66,10 @@ QString helpText(const QCommandLineParser& parser) {
            u"       quillbook import file|- [folder] [--format anki|csv|tsv|kvtml|words]\n"
            u"                        [--separator=,|;|tab|...] [--meaning context|none]\n"
            u"                        [--book text] [--language xx] [--deck name]\n"
+           u"       quillbook find text [folder] [--field 1|2]\n"
            u"import also reads Kindle, KOReader and Kobo word lists, dictionary histories and\n"
            u"Anki packages, recognised by their content.\n"_s +
-           text.mid(text.indexOf(u'\n') + 1) + u'\n' + exchangeStatusHelp();
+           text.mid(text.indexOf(u'\n') + 1) + u'\n' + exchangeStatusHelp() + findHelp();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayGuard.h"
 #include "app/ExchangeCommand.h"
+#include "app/FindCommand.h"
 #include "app/FontSubstitutions.h"
 #include "app/ProductionServices.h"
 #include "app/WindowIcon.h"
@@ -17,11 +18,14 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     quill::StartDecision start;
     {
-        // The command line is checked, and the flashcard commands run, before any display.
+        // The command line is checked, and the flashcard and find commands run, before any
+        // display.
         QCoreApplication checking(argc, argv);
         const QStringList arguments = QCoreApplication::arguments();
         if (quill::isExchangeCommand(arguments))
             return quill::reportExchange(quill::runExchange(arguments));
+        if (quill::isFindCommand(arguments))
+            return quill::runFind(arguments);
         start = quill::prepareStart(arguments, QCoreApplication::applicationDirPath());
     }
     if (!start.openWindow)
