@@ -1,22 +1,35 @@
-// Finding pairs at scale, with 1,000,000 and 10,000,000 entries per field (or the counts given):
-// for a common and a rare text, the time from the start of a search to its first screen of
-// results (the first 30 matches settled, or all of them when there are fewer) and to the full
-// count, on all cores; the memory a search adds against the size of the two list files; and the
-// "already collected" check of a taken word; and `quillbook find` on the two list files, from
-// reading them to the last line written to a file.
+// Finding pairs at scale, with 1,000,000 and 10,000,000 entries per field (or the counts given),
+// for a common and a rare text:
+// - the search alone: from its start to its first screen of results (the first 30 matches
+//   settled, or all of them when there are fewer) and to the full count, on all cores;
+// - the find bar of the real window (offscreen): from the last key typed to 30 rows in its list
+//   (or the count, when fewer match) and to the full count; the memory the open bar adds
+//   against the size of the two list files;
+// - the "already collected" check of a taken word;
+// - `quillbook find` on the two list files, from reading them to the last line written.
 //
 //   build/dev/bench/bench_find [entries ...]
 
+#include "AnsweringDialogs.h"
 #include "BenchTiming.h"
 #include "app/FindCommand.h"
+#include "app/ProductionServices.h"
+#include "fields/FieldCombo.h"
 #include "search/PairSearch.h"
 #include "storage/ListFile.h"
+#include "window/TForm1.h"
 
-#include <QCoreApplication>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <malloc.h>
 
 #include <atomic>
 #include <cstdio>
@@ -120,6 +133,70 @@ Timing timeSearch(quill::PairSearch& search, const Lists& lists, const QString& 
     return {bench::median(first), bench::median(full), bench::median(processor), count};
 }
 
+// Bytes the program's heap holds.
+double heapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd);
+}
+
+// Runs the window's events until `done`; the milliseconds of `timer` then.
+template <typename Done> double waitFor(const QElapsedTimer& timer, Done done) {
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void timeWindow(const Lists& lists) {
+    QTemporaryDir folder; // no list files: the window starts empty
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    quill::bench::AnsweringDialogs dialogs;
+    quill::TForm1 form(quill::productionServices(dialogs));
+    form.show();
+    form.activateWindow();
+    if (!QTest::qWaitForWindowActive(&form))
+        std::printf("  (the window did not become active)\n");
+    QTest::qWait(50);
+    form.ComboBox1->replaceAllEntries(lists.words);
+    form.ComboBox2->replaceAllEntries(lists.meanings);
+    // The completion index is sorted in the background after a load; measured after it.
+    QElapsedTimer indexing;
+    indexing.start();
+    waitFor(indexing, [&] {
+        return form.ComboBox1->completionIndexed() && form.ComboBox2->completionIndexed();
+    });
+    const double heapBefore = heapBytes();
+    QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+    auto* text = form.findChild<QLineEdit*>(u"FindText"_s);
+    auto* count = form.findChild<QLabel*>(u"FindCount"_s);
+    auto* results = form.findChild<QAbstractItemView*>(u"FindResults"_s);
+    const auto counted = [count] {
+        return !count->text().endsWith(u'\u2026');
+    };
+    for (const QString& typed : {u"quillwort"_s, u"ing"_s}) {
+        std::vector<double> first;
+        std::vector<double> full;
+        for (int i = 0; i < Repeats; ++i) {
+            text->setText(typed.chopped(1));
+            QElapsedTimer timer;
+            timer.start();
+            waitFor(timer, counted);
+            timer.restart();
+            QTest::keyClick(text, typed.back().toLatin1());
+            first.push_back(waitFor(
+                timer, [&] { return results->model()->rowCount() >= ScreenRows || counted(); }));
+            full.push_back(waitFor(timer, counted));
+        }
+        std::printf("  find bar \"%s\" (%s): 30 rows shown %7.1f ms, full count %7.1f ms\n",
+                    qPrintable(typed), qPrintable(count->text()), bench::median(first),
+                    bench::median(full));
+    }
+    std::printf("  memory the open bar adds with %lld rows: %.4fx the files\n",
+                (long long)results->model()->rowCount(),
+                (heapBytes() - heapBefore) / lists.fileBytes());
+    QDir::setCurrent(previous);
+}
+
 void timeCollected(quill::PairSearch& search, const Lists& lists) {
     for (const QString& word : {u"Quillwort"_s, u"absent word"_s}) {
         std::vector<double> times;
@@ -173,13 +250,15 @@ void run(qsizetype count) {
                     qPrintable(text), (long long)t.count, t.firstScreen, t.fullCount, t.processor);
     }
     // What a search holds while its results are shown: one bit per pair and the counts.
-    const long long beforeKiB = bench::statusKiB("VmRSS:");
+    const double heapBefore = heapBytes();
     auto held = search.start(lists.words, lists.meanings, u"a"_s, {});
     held->wait();
-    std::printf("  memory a search adds: %.4fx the files (lists themselves %.2fx)\n",
-                double(bench::statusKiB("VmRSS:") - beforeKiB) * 1024 / lists.fileBytes(),
+    std::printf("  memory a search adds (%lld pairs found): %.4fx the files (the lists in memory "
+                "%.2fx)\n",
+                (long long)held->settledCount(), (heapBytes() - heapBefore) / lists.fileBytes(),
                 double(listsKiB - emptyKiB) * 1024 / lists.fileBytes());
     held.reset();
+    timeWindow(lists);
     timeCollected(search, lists);
     timeCommand(lists);
 }
@@ -187,7 +266,9 @@ void run(qsizetype count) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     std::vector<qsizetype> counts;
     for (int i = 1; i < argc; ++i)
         counts.push_back(std::atoll(argv[i]));
