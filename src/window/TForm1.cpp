@@ -209,9 +209,6 @@ void TForm1::buildControls() {
     findBar_ = new FindBar(*search_, *ComboBox1, *ComboBox2, client_);
     findBar_->hide();
     connect(findBar_, &FindBar::pairChosen, this, [this] { runCommand(&TForm1::selectFoundPair); });
-    auto* find = new QShortcut(QKeySequence::Find, this);
-    find->setObjectName(u"FindShortcut"_s);
-    connect(find, &QShortcut::activated, findBar_, &FindBar::open);
 
     controls_ = {SpeedButton1, SpeedButton2, ComboBox1, ComboBox2, StatusBar1, findBar_};
     for (QWidget* control : controls_)
@@ -427,6 +424,10 @@ void TForm1::On1Click() {
 
 void TForm1::Off1Click() {
     StatusBar1->hide();
+}
+
+void TForm1::Find1Click() {
+    findBar_->open();
 }
 
 void TForm1::selectFoundPair() {

@@ -146,7 +146,9 @@ public:
     void Undo1Click();
     void Redo1Click();
 
-    // Find bar (TForm1.cpp): Ctrl+F opens it; the pair chosen there is selected in both fields.
+    // Find bar (TForm1.cpp): "&Find..." (Ctrl+F) opens it; the pair chosen there is selected in
+    // both fields.
+    void Find1Click();
     void selectFoundPair();
 
     // Controls. The names are the components' names and the widgets' object names.
