@@ -58,6 +58,34 @@ QByteArrayView trimmedKey(QByteArrayView key) {
     return key;
 }
 
+// The first entry from `k` on that ends after byte `at` (there is one): events are mostly near
+// each other, so the ends are looked at four at a time from `k`, then galloping.
+qsizetype entryHolding(const EntryList::Offset* ends, qsizetype count, qsizetype k, qsizetype at) {
+    const auto offset = EntryList::Offset(at);
+#if defined(__SSE2__)
+    // Compared as signed numbers with the top bit flipped, which orders them as unsigned.
+    const __m128i flip = _mm_set1_epi32(int(0x80000000u));
+    const __m128i position = _mm_xor_si128(_mm_set1_epi32(int(offset)), flip);
+    for (int rounds = 0; rounds < 16 && k + 4 <= count; ++rounds, k += 4) {
+        const __m128i four =
+            _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(ends + k)), flip);
+        if (const int after = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(four, position))))
+            return k + std::countr_zero(unsigned(after));
+    }
+#endif
+    for (int steps = 0; steps < 4 && ends[k] <= offset; ++steps)
+        ++k;
+    if (ends[k] > offset)
+        return k;
+    qsizetype low = k;
+    qsizetype step = 1;
+    while (low + step < count && ends[low + step] <= offset) {
+        low += step;
+        step *= 2;
+    }
+    return std::upper_bound(ends + low + 1, ends + std::min(low + step, count), offset) - ends;
+}
+
 void setBit(std::uint64_t* bits, qsizetype bit) {
     bits[bit >> 6] |= std::uint64_t(1) << (bit & 63);
 }
@@ -205,20 +233,7 @@ void SearchPattern::scan(const EntryList::Stretch& stretch, std::uint64_t* bits,
             const qsizetype event = at + bit;
             if (event < decided)
                 continue;
-            // The entry of the event: a few steps from the last one, as events are mostly near
-            // each other, else galloping.
-            for (int steps = 0; steps < 32 && qsizetype(ends[k]) <= event; ++steps)
-                ++k;
-            if (qsizetype(ends[k]) <= event) {
-                qsizetype low = k;
-                qsizetype step = 1;
-                while (low + step < stretch.count && qsizetype(ends[low + step]) <= event) {
-                    low += step;
-                    step *= 2;
-                }
-                const qsizetype high = std::min(low + step, stretch.count);
-                k = std::upper_bound(ends + low + 1, ends + high, EntryList::Offset(event)) - ends;
-            }
+            k = entryHolding(ends, stretch.count, k, event);
             const qsizetype begin = entryBegin(k);
             if ((decode >> bit) & 1) {
                 // The entry is plain ASCII before the event, and a match there would have been
