@@ -8,7 +8,9 @@
 #include <bit>
 #include <string_view>
 
-#if defined(__SSE2__)
+// Every x86-64 processor has SSE2; MSVC tells so by the target, not by __SSE2__.
+#if defined(__SSE2__) || defined(_M_X64)
+#define QUILL_SEARCH_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -62,7 +64,7 @@ QByteArrayView trimmedKey(QByteArrayView key) {
 // each other, so the ends are looked at four at a time from `k`, then galloping.
 qsizetype entryHolding(const EntryList::Offset* ends, qsizetype count, qsizetype k, qsizetype at) {
     const auto offset = EntryList::Offset(at);
-#if defined(__SSE2__)
+#if defined(QUILL_SEARCH_SSE2)
     // Compared as signed numbers with the top bit flipped, which orders them as unsigned.
     const __m128i flip = _mm_set1_epi32(int(0x80000000u));
     const __m128i position = _mm_xor_si128(_mm_set1_epi32(int(offset)), flip);
@@ -252,7 +254,7 @@ void SearchPattern::scan(const EntryList::Stretch& stretch, std::uint64_t* bits,
     // Without an ASCII key only the entries that need decoding can match.
     const qsizetype m = asciiKey_ ? key_.size() : 0;
     qsizetype at = stretch.begin;
-#if defined(__SSE2__)
+#if defined(QUILL_SEARCH_SSE2)
     // Sixty-four positions at a time, as long as the last byte of a key there is inside; most
     // blocks have no event at all, which a few instructions tell.
     const __m128i zero = _mm_setzero_si128();

@@ -186,6 +186,10 @@ void TForm1::buildControls() {
     StatusBar1->setFont(pixelFont(u"Tahoma"_s, 16, true));
     StatusBar1->setAutoFillBackground(true);
     StatusBar1->hide();
+    search_ = std::make_unique<PairSearch>();
+    findBar_ = new FindBar(*search_, *ComboBox1, *ComboBox2, client_);
+    findBar_->hide();
+    connect(findBar_, &FindBar::pairChosen, this, [this] { runCommand(&TForm1::selectFoundPair); });
     applyColours();
 
     connect(SpeedButton1, &QPushButton::clicked, this,
@@ -204,11 +208,6 @@ void TForm1::buildControls() {
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     connect(take, &QShortcut::activated, this,
             [this] { (SpeedButton2->isVisible() ? SpeedButton2 : SpeedButton1)->click(); });
-
-    search_ = std::make_unique<PairSearch>();
-    findBar_ = new FindBar(*search_, *ComboBox1, *ComboBox2, client_);
-    findBar_->hide();
-    connect(findBar_, &FindBar::pairChosen, this, [this] { runCommand(&TForm1::selectFoundPair); });
 
     controls_ = {SpeedButton1, SpeedButton2, ComboBox1, ComboBox2, StatusBar1, findBar_};
     for (QWidget* control : controls_)
@@ -311,6 +310,9 @@ void TForm1::applyColours() {
     setColours(ComboBox2, field2, QPalette::Base, QPalette::Text);
     setColours(ComboBox2, field2, QPalette::Button, QPalette::ButtonText);
     setColours(StatusBar1, bar, QPalette::Window, QPalette::WindowText);
+    // The find bar lies on the black client area: its own background is the theme's.
+    setColours(findBar_, pair(QPalette::Window, QPalette::WindowText), QPalette::Window,
+               QPalette::WindowText);
 }
 
 bool TForm1::event(QEvent* event) {
