@@ -7,7 +7,10 @@
 #include <ctime>
 
 #include <algorithm>
+#include <ctime>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -30,6 +33,25 @@ inline double processSeconds() {
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// Processor time of the whole process (all threads) so far, in milliseconds: on a machine busy
+// with other work it grows less than the wall time.
+inline double processMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// A field of /proc/self/status in KiB ("VmRSS:", "VmHWM:"); 0 when it cannot be read.
+inline long long statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0)
+            return std::stoll(line.substr(std::string(field).size()));
+    }
+    return 0;
 }
 
 } // namespace bench

@@ -28,16 +28,6 @@ namespace {
 
 constexpr int Repeats = 5;
 
-qint64 statusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0)
-            return std::stoll(line.substr(std::string(field).size()));
-    }
-    return 0;
-}
-
 void resetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
@@ -83,11 +73,11 @@ void run(qsizetype count) {
     quill::writeListFilePair(phrase, makeList("phrase ", count), mean, makeList("meaning ", count));
     const double files = double(QFileInfo(phrase).size() + QFileInfo(mean).size());
 
-    const qint64 emptyKiB = statusKiB("VmRSS:");
+    const qint64 emptyKiB = bench::statusKiB("VmRSS:");
     quill::ListPairSync sync(phrase, mean);
     quill::ListPairSync::Loaded loaded = sync.load();
     quill::ListPair lists{std::move(*loaded.first), std::move(*loaded.second)};
-    const double heldRatio = double(statusKiB("VmRSS:") - emptyKiB) * 1024 / files;
+    const double heldRatio = double(bench::statusKiB("VmRSS:") - emptyKiB) * 1024 / files;
 
     // The plain save writes files of its own beside the pair, so the shared pair stays unchanged.
     const auto [plain, unchanged] = mediansByTurns(
@@ -118,7 +108,7 @@ void run(qsizetype count) {
     };
     const double appended = saveAfterAppend("outside ", false);
     const double bothAppended = saveAfterAppend("both ", true);
-    const double peakRatio = double(statusKiB("VmHWM:") - emptyKiB) * 1024 / files;
+    const double peakRatio = double(bench::statusKiB("VmHWM:") - emptyKiB) * 1024 / files;
     std::printf("%lld entries per list, files %.0f MB\n", (long long)count, files / 1e6);
     std::printf("  plain pair save (today)        %8.1f ms\n", plain);
     std::printf("  save, nothing changed outside  %8.1f ms  (%.3fx)\n", unchanged,

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlite3-dev sqlite3 libxxhash-dev libzip-dev libzstd-dev
+    libsqlite3-dev sqlite3 libxxhash-dev libzip-dev libzstd-dev libicu-dev
     libglib2.0-dev shared-mime-info
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format

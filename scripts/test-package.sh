@@ -20,9 +20,10 @@ for file in usr/bin/quillbook usr/share/applications/$id.desktop usr/share/metai
     [ -f "$root/$file" ] || { echo "test-package.sh: $file is missing from the package" >&2; exit 1; }
 done
 
-# The libraries import reads databases and packages with come from dpkg-shlibdeps.
+# The libraries import reads databases and packages with, and ICU, which finding folds text
+# with, come from dpkg-shlibdeps.
 depends=$(dpkg-deb --field "$deb" Depends)
-for library in libsqlite3-0 libzip4 libzstd1; do
+for library in libsqlite3-0 libzip4 libzstd1 libicu; do
     grep -q "$library" <<<"$depends" || { echo "test-package.sh: Depends lacks $library: $depends" >&2; exit 1; }
 done
 

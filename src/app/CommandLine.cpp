@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/ExchangeCommand.h"
+#include "app/FindCommand.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -78,9 +79,11 @@ QString helpText(const QCommandLineParser& parser) {
            u"                        [--book text] [--language xx] [--deck name]\n"
            u"       quillbook removed [folder] [--limit size]\n"
            u"       quillbook restore [folder] [--since time] [--match text]\n"
+           u"       quillbook find text [folder] [--field 1|2]\n"
            u"import also reads Kindle, KOReader and Kobo word lists, dictionary histories and\n"
            u"Anki packages, recognised by their content.\n"_s +
-           text.mid(text.indexOf(u'\n') + 1) + u'\n' + removalHelp + exchangeStatusHelp();
+           text.mid(text.indexOf(u'\n') + 1) + u'\n' + removalHelp + exchangeStatusHelp() +
+           findHelp();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayGuard.h"
 #include "app/ExchangeCommand.h"
+#include "app/FindCommand.h"
 #include "app/FontSubstitutions.h"
 #include "app/ProductionServices.h"
 #include "app/RemovalCommand.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
             return quill::reportExchange(quill::runExchange(arguments));
         if (quill::isRemovalCommand(arguments))
             return quill::reportExchange(quill::runRemoval(arguments));
+        if (quill::isFindCommand(arguments))
+            return quill::runFind(arguments);
         start = quill::prepareStart(arguments, QCoreApplication::applicationDirPath());
     }
     if (!start.openWindow)

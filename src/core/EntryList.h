@@ -70,6 +70,20 @@ public:
     // The same at the tails: how many last entries are the same stretches of the same blocks.
     qsizetype sharedTail(const EntryList& other) const;
 
+    // Consecutive entries stored one after another in one block, so a scan can read their bytes
+    // in one pass: entry k of the stretch (list index first + k) spans bytes
+    // [k == 0 ? begin : ends[k - 1], ends[k]) of `bytes`.
+    struct Stretch {
+        const char* bytes = nullptr;
+        const Offset* ends = nullptr;
+        qsizetype begin = 0;
+        qsizetype first = 0;
+        qsizetype count = 0;
+    };
+    // The longest stretch that starts at entry `index` (0 <= index < size()) and ends before
+    // entry `to`.
+    Stretch stretchAt(qsizetype index, qsizetype to) const;
+
     // First entry, in list order, that begins with the prefix ignoring letter case; -1 if none.
     qsizetype findPrefix(QStringView prefix) const { return findPrefix(prefix, 0, size()); }
     // The same, looking only at the entries from `from` up to, not including, `to`.
@@ -126,6 +140,8 @@ public:
     qsizetype byteOffset(qsizetype index) const {
         return index == 0 ? 0 : qsizetype(ends_[index - 1]);
     }
+    const char* data() const { return data_; }
+    const Offset* ends() const { return ends_; }
     // How many entries are written; only the list that may append reads it.
     qsizetype filled() const { return filled_.load(std::memory_order_acquire); }
     bool hasRoom(qsizetype entryBytes, qsizetype entryCount) const;
@@ -150,6 +166,14 @@ private:
 inline QByteArrayView EntryList::at(qsizetype index) const {
     const Piece& piece = pieceOf(index);
     return piece.chunk->entry(piece.first + (index - piece.start));
+}
+
+inline EntryList::Stretch EntryList::stretchAt(qsizetype index, qsizetype to) const {
+    const Piece& piece = pieceOf(index);
+    const qsizetype first = piece.first + (index - piece.start);
+    const qsizetype count = std::min({to, size_, piece.start + piece.count}) - index;
+    return {piece.chunk->data(), piece.chunk->ends() + first, piece.chunk->byteOffset(first), index,
+            std::max<qsizetype>(count, 0)};
 }
 
 } // namespace quill

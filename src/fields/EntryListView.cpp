@@ -19,6 +19,16 @@ int EntryListView::rowCount() const {
     return model() ? model()->rowCount(rootIndex()) : 0;
 }
 
+int EntryListView::columnCount() const {
+    return model() ? std::max(1, model()->columnCount(rootIndex())) : 1;
+}
+
+QRect EntryListView::cellRect(int row, int column) const {
+    const int width = viewport()->width();
+    const int left = width * column / columnCount();
+    return QRect(left, rowTop(row), width * (column + 1) / columnCount() - left, rowHeight());
+}
+
 int EntryListView::rowHeight() const {
     const int height = rowCount() > 0 ? sizeHintForRow(0) : fontMetrics().height();
     return std::max(1, height);
@@ -45,7 +55,7 @@ int EntryListView::verticalOffset() const {
 QRect EntryListView::visualRect(const QModelIndex& index) const {
     if (!index.isValid() || index.parent() != rootIndex())
         return {};
-    return QRect(0, rowTop(index.row()), viewport()->width(), rowHeight());
+    return cellRect(index.row(), index.column());
 }
 
 QModelIndex EntryListView::indexAt(const QPoint& point) const {
@@ -54,7 +64,7 @@ QModelIndex EntryListView::indexAt(const QPoint& point) const {
     const qint64 row = topRow() + qint64(point.y() / rowHeight());
     if (row >= rowCount())
         return {};
-    return model()->index(int(row), 0, rootIndex());
+    return model()->index(int(row), point.x() * columnCount() / viewport()->width(), rootIndex());
 }
 
 void EntryListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
@@ -128,9 +138,9 @@ void EntryListView::setSelection(const QRect& rect, QItemSelectionModel::Selecti
     const int height = rowHeight();
     const int first = std::min(rows - 1, topRow() + std::max(0, area.top()) / height);
     const int last = std::min(rows - 1, topRow() + std::max(0, area.bottom()) / height);
-    selectionModel()->select(
-        QItemSelection(model()->index(first, 0, rootIndex()), model()->index(last, 0, rootIndex())),
-        flags);
+    selectionModel()->select(QItemSelection(model()->index(first, 0, rootIndex()),
+                                            model()->index(last, columnCount() - 1, rootIndex())),
+                             flags);
 }
 
 QRegion EntryListView::visualRegionForSelection(const QItemSelection& selection) const {
@@ -184,27 +194,30 @@ void EntryListView::paintEvent(QPaintEvent* event) {
     const bool enabled = isEnabled();
     const bool active = isActiveWindow();
     const QPoint mouse = viewport()->mapFromGlobal(QCursor::pos());
+    const int columns = columnCount();
     for (int row = topRow() + std::max(0, area.top()) / height; row < rows; ++row) {
         const int top = rowTop(row);
         if (top > area.bottom())
             break;
-        const QModelIndex index = model()->index(row, 0, rootIndex());
-        QStyleOptionViewItem rowOption = option;
-        rowOption.rect = QRect(0, top, width, height);
-        rowOption.state &=
-            ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver |
-              QStyle::State_Enabled | QStyle::State_Active);
-        if (selectionModel() && selectionModel()->isSelected(index))
-            rowOption.state |= QStyle::State_Selected;
-        if (index == current && hasFocus())
-            rowOption.state |= QStyle::State_HasFocus;
-        if (enabled && (model()->flags(index) & Qt::ItemIsEnabled))
-            rowOption.state |= QStyle::State_Enabled;
-        if (active)
-            rowOption.state |= QStyle::State_Active;
-        if (rowOption.rect.contains(mouse))
-            rowOption.state |= QStyle::State_MouseOver;
-        itemDelegateForIndex(index)->paint(&painter, rowOption, index);
+        for (int column = 0; column < columns; ++column) {
+            const QModelIndex index = model()->index(row, column, rootIndex());
+            QStyleOptionViewItem cellOption = option;
+            cellOption.rect = cellRect(row, column);
+            cellOption.state &=
+                ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver |
+                  QStyle::State_Enabled | QStyle::State_Active);
+            if (selectionModel() && selectionModel()->isSelected(index))
+                cellOption.state |= QStyle::State_Selected;
+            if (index.row() == current.row() && column == 0 && hasFocus())
+                cellOption.state |= QStyle::State_HasFocus;
+            if (enabled && (model()->flags(index) & Qt::ItemIsEnabled))
+                cellOption.state |= QStyle::State_Enabled;
+            if (active)
+                cellOption.state |= QStyle::State_Active;
+            if (QRect(0, top, width, height).contains(mouse))
+                cellOption.state |= QStyle::State_MouseOver;
+            itemDelegateForIndex(index)->paint(&painter, cellOption, index);
+        }
     }
 }
 

@@ -4,10 +4,11 @@
 
 namespace quill {
 
-// The drop-down list of a field: one column of rows that all have the height of the first one.
-// Where a row is follows from its number alone, so opening, scrolling and painting cost the
-// same for ten entries and for ten million (a QListView lays out and measures every row first).
-// The scroll bar counts rows, not pixels.
+// The drop-down list of a field: rows that all have the height of the first one. Where a row is
+// follows from its number alone, so opening, scrolling and painting cost the same for ten
+// entries and for ten million (a QListView or QTableView lays out and measures every row
+// first). The scroll bar counts rows, not pixels. The model's columns share the width equally;
+// a click selects a whole row.
 class EntryListView : public QAbstractItemView {
     Q_OBJECT
 public:
@@ -30,6 +31,8 @@ protected:
 
 private:
     int rowCount() const;
+    int columnCount() const;
+    QRect cellRect(int row, int column) const;
     int rowHeight() const;
     // Rows that fit into the viewport, at least one.
     int visibleRows() const;

@@ -104,6 +104,7 @@ const CommandRow rows[] = {
     {0, u"&Edit", "Edit1", nullptr},
     {1, u"&Undo", "Undo1", &F::Undo1Click, true, QKeySequence::Undo, UsualUndoKeys},
     {1, u"&Redo", "Redo1", &F::Redo1Click, true, QKeySequence::Redo, UsualRedoKeys},
+    {1, u"&Find...", "Find1", &F::Find1Click, true, QKeySequence::Find, "Ctrl+F"},
 };
 
 } // namespace

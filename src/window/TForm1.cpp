@@ -4,6 +4,7 @@
 #include "dialogs/Dialogs.h"
 #include "fields/EditKey.h"
 #include "fields/FieldCombo.h"
+#include "search/PairSearch.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
 #include "storage/SaveLeftovers.h"
@@ -11,6 +12,7 @@
 #include "window/CommandTable.h"
 #include "window/FailureReport.h"
 #include "window/FileDrop.h"
+#include "window/FindBar.h"
 #include "window/FormServices.h"
 #include "window/LauncherCommands.h"
 #include "window/ListingCommands.h"
@@ -153,7 +155,10 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     ComboBox1->setFocus();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The bar waits for its searches' workers, which search_ owns.
+    delete findBar_;
+}
 
 void TForm1::buildControls() {
     // Creation order matters: SpeedButton2 lies over SpeedButton1 and takes the clicks while
@@ -181,6 +186,10 @@ void TForm1::buildControls() {
     StatusBar1->setFont(pixelFont(u"Tahoma"_s, 16, true));
     StatusBar1->setAutoFillBackground(true);
     StatusBar1->hide();
+    search_ = std::make_unique<PairSearch>();
+    findBar_ = new FindBar(*search_, *ComboBox1, *ComboBox2, client_);
+    findBar_->hide();
+    connect(findBar_, &FindBar::pairChosen, this, [this] { runCommand(&TForm1::selectFoundPair); });
     applyColours();
 
     connect(SpeedButton1, &QPushButton::clicked, this,
@@ -200,7 +209,7 @@ void TForm1::buildControls() {
     connect(take, &QShortcut::activated, this,
             [this] { (SpeedButton2->isVisible() ? SpeedButton2 : SpeedButton1)->click(); });
 
-    controls_ = {SpeedButton1, SpeedButton2, ComboBox1, ComboBox2, StatusBar1};
+    controls_ = {SpeedButton1, SpeedButton2, ComboBox1, ComboBox2, StatusBar1, findBar_};
     for (QWidget* control : controls_)
         control->installEventFilter(this);
 }
@@ -264,10 +273,11 @@ void TForm1::runCommand(Handler handler) {
 }
 
 bool TForm1::makesUndoStep(Handler handler) {
-    // The first load is where undoing stops; typing and picking are the edit boxes' own, with
-    // their own undo.
-    for (const Handler other : {&TForm1::FormActivate, &TForm1::Undo1Click, &TForm1::Redo1Click,
-                                &TForm1::ComboBox1Change, &TForm1::ComboBox2Change}) {
+    // The first load is where undoing stops; typing and picking (in a field or in the find bar)
+    // are the edit boxes' own, with their own undo.
+    for (const Handler other :
+         {&TForm1::FormActivate, &TForm1::Undo1Click, &TForm1::Redo1Click, &TForm1::ComboBox1Change,
+          &TForm1::ComboBox2Change, &TForm1::selectFoundPair}) {
         if (handler == other)
             return false;
     }
@@ -300,6 +310,9 @@ void TForm1::applyColours() {
     setColours(ComboBox2, field2, QPalette::Base, QPalette::Text);
     setColours(ComboBox2, field2, QPalette::Button, QPalette::ButtonText);
     setColours(StatusBar1, bar, QPalette::Window, QPalette::WindowText);
+    // The find bar lies on the black client area: its own background is the theme's.
+    setColours(findBar_, pair(QPalette::Window, QPalette::WindowText), QPalette::Window,
+               QPalette::WindowText);
 }
 
 bool TForm1::event(QEvent* event) {
@@ -367,8 +380,15 @@ void TForm1::autoSize() {
     // The client area is the bounding box of the visible controls.
     QRect box;
     for (QWidget* control : controls_) {
-        if (!control->isHidden())
+        if (!control->isHidden() && control != findBar_)
             box |= control->geometry();
+    }
+    // The find bar goes below all the others, so none of them moves and the window grows by the
+    // bar's height while it is shown.
+    if (!findBar_->isHidden()) {
+        if (findBar_->pos() != QPoint(0, box.bottom() + 1))
+            findBar_->move(0, box.bottom() + 1);
+        box |= findBar_->geometry();
     }
     client_->setFixedSize(box.right() + 1, box.bottom() + 1);
 }
@@ -406,6 +426,17 @@ void TForm1::On1Click() {
 
 void TForm1::Off1Click() {
     StatusBar1->hide();
+}
+
+void TForm1::Find1Click() {
+    findBar_->open();
+}
+
+void TForm1::selectFoundPair() {
+    // As picking the entry in the primary field would: the pair in both fields, and the counter.
+    ComboBox1->select(findBar_->chosenPair());
+    ComboBox2->select(findBar_->chosenPair());
+    setEntryCounter();
 }
 
 } // namespace quill

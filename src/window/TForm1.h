@@ -16,12 +16,14 @@ class QTextEdit;
 namespace quill {
 
 class FieldCombo;
+class FindBar;
 class GeneratorCommands;
 class LauncherCommands;
 class ListPairSync;
 class ListingCommands;
 struct MergedPair;
 class NotesCommands;
+class PairSearch;
 class RegistryCommands;
 class TextBuffer;
 class UndoCommands;
@@ -144,6 +146,11 @@ public:
     void Undo1Click();
     void Redo1Click();
 
+    // Find bar (TForm1.cpp): "&Find..." (Ctrl+F) opens it; the pair chosen there is selected in
+    // both fields.
+    void Find1Click();
+    void selectFoundPair();
+
     // Controls. The names are the components' names and the widgets' object names.
     FieldCombo* ComboBox1 = nullptr;
     FieldCombo* ComboBox2 = nullptr;
@@ -207,6 +214,10 @@ private:
     std::unique_ptr<NotesCommands> notes_;
     std::unique_ptr<RegistryCommands> registry_;
     std::unique_ptr<UndoCommands> undo_;
+    // Searches the lists for the find bar and for the take commands' check of a taken word.
+    std::unique_ptr<PairSearch> search_;
+    // Below the other controls while shown; made with them, deleted before search_.
+    FindBar* findBar_ = nullptr;
     // Generators (TForm1Generators.cpp): made on first use; holds the run's random seed.
     GeneratorCommands& generators();
     std::shared_ptr<GeneratorCommands> generators_;

@@ -1,6 +1,7 @@
 #include "core/ByteText.h"
 #include "dialogs/Dialogs.h"
 #include "fields/FieldCombo.h"
+#include "search/PairSearch.h"
 #include "window/FormServices.h"
 #include "window/TForm1.h"
 
@@ -55,15 +56,42 @@ void TForm1::AllFieldCursors1Click() {
 
 namespace {
 
+// When the primary field holds the word already (letter case and blanks at both ends aside), a
+// line under the second prompt's label with the meanings stored for it: nothing is refused, the
+// user decides whether to take it again.
+QString collectedLine(PairSearch& search, const FieldCombo& primary, const FieldCombo& secondary,
+                      const QString& word) {
+    constexpr qsizetype shown = 3;
+    constexpr qsizetype longest = 60;
+    if (word.trimmed().isEmpty())
+        return {};
+    const PairSearch::Collected collected = search.collected(primary.entries(), word, shown);
+    if (collected.count == 0)
+        return {};
+    QStringList meanings;
+    for (const qsizetype pair : collected.first) {
+        const EntryList& stored = secondary.entries();
+        QString meaning = pair < stored.size() ? displayText(stored.at(pair)) : QString();
+        if (meaning.size() > longest)
+            meaning = meaning.first(longest - 1) + u'\u2026';
+        meanings.append(u'"' + meaning + u'"');
+    }
+    QString line = u"\nAlready collected: "_s + meanings.join(u", "_s);
+    if (collected.count > shown)
+        line += u" and %1 more"_s.arg(collected.count - shown);
+    return line;
+}
+
 // Asks for both texts of a pair; the second prompt comes whatever the first answer was. When
 // only one is confirmed, the other field gets an empty entry: a lone entry would pair every
 // later one with the wrong partner.
-void takePair(Dialogs& dialogs, const QString& caption, FieldCombo& primary,
-              FieldCombo& secondary) {
+void takePair(Dialogs& dialogs, const QString& caption, FieldCombo& primary, FieldCombo& secondary,
+              PairSearch& search) {
     const auto word = dialogs.prompt(caption, u"Field(1)"_s, QString());
+    const QString collected = word ? collectedLine(search, primary, secondary, *word) : QString();
     if (word)
         primary.addEntry(storedBytes(*word));
-    const auto meaning = dialogs.prompt(caption, u"Field(2)"_s, QString());
+    const auto meaning = dialogs.prompt(caption, u"Field(2)"_s + collected, QString());
     if (!word && !meaning)
         return;
     if (!word)
@@ -78,7 +106,7 @@ void deleteSelected(FieldCombo& field) {
 } // namespace
 
 void TForm1::SpeedButton1Click() {
-    takePair(*services_.dialogs, u"Data Take"_s, *ComboBox1, *ComboBox2);
+    takePair(*services_.dialogs, u"Data Take"_s, *ComboBox1, *ComboBox2, *search_);
     saveFields();
 }
 
@@ -89,7 +117,7 @@ void TForm1::N1Click() {
 }
 
 void TForm1::SpeedButton2Click() {
-    takePair(*services_.dialogs, u"New Data Take"_s, *ComboBox1, *ComboBox2);
+    takePair(*services_.dialogs, u"New Data Take"_s, *ComboBox1, *ComboBox2, *search_);
 }
 
 void TForm1::CloseDataTake1Click() {

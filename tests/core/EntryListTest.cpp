@@ -24,6 +24,22 @@ std::vector<QByteArray> contents(const EntryList& list) {
     return out;
 }
 
+// Entries [from, to) read stretch by stretch, as a scan reads them.
+std::vector<QByteArray> stretchContents(const EntryList& list, qsizetype from, qsizetype to) {
+    std::vector<QByteArray> out;
+    for (qsizetype i = from; i < to;) {
+        const EntryList::Stretch stretch = list.stretchAt(i, to);
+        EXPECT_EQ(stretch.first, i);
+        EXPECT_GT(stretch.count, 0);
+        for (qsizetype k = 0; k < stretch.count; ++k) {
+            const qsizetype begin = k == 0 ? stretch.begin : qsizetype(stretch.ends[k - 1]);
+            out.emplace_back(stretch.bytes + begin, qsizetype(stretch.ends[k]) - begin);
+        }
+        i += std::max<qsizetype>(stretch.count, 1);
+    }
+    return out;
+}
+
 TEST(EntryList, appendKeepsOrderDuplicatesAndEmptyEntries) {
     const EntryList list = listOf({"one", "", "one", "two"});
     EXPECT_EQ(contents(list), (std::vector<QByteArray>{"one", "", "one", "two"}));
@@ -218,6 +234,10 @@ TEST(EntryList, randomEditsOfSharingLists_matchIndependentVectors) {
         if (step % 97 == 0 || step == 39999) {
             for (int k = 0; k < Lists; ++k) {
                 ASSERT_EQ(contents(lists[k]), models[k]) << "step " << step << " list " << k;
+                const qsizetype n = qsizetype(models[k].size());
+                ASSERT_EQ(
+                    stretchContents(lists[k], n / 3, n - n / 4),
+                    std::vector<QByteArray>(models[k].begin() + n / 3, models[k].end() - n / 4));
                 qsizetype bytes = 0;
                 for (const QByteArray& entry : models[k])
                     bytes += entry.size();

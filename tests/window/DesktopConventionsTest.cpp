@@ -95,6 +95,8 @@ TEST_F(DesktopConventions, everyTextReads_inLightAndDarkTheme) {
             {"field 2", form->ComboBox2->lineEdit(), QPalette::Base, QPalette::Text},
             {"field 2 button", form->ComboBox2, QPalette::Button, QPalette::ButtonText},
             {"counter", form->StatusBar1, QPalette::Window, QPalette::WindowText},
+            {"find bar", form->findChild<QLabel*>(u"FindCount"_s), QPalette::Window,
+             QPalette::WindowText},
         };
         for (const auto& row : texts) {
             const QPalette shown = row.control->palette();
