@@ -132,8 +132,8 @@ StartDecision prepareStart(const QStringList& arguments, const QString& applicat
     }
     if (folders.isEmpty())
         return openIn(QDir::currentPath());
-    if (!QFileInfo(folders.front()).isDir())
-        return refuse(QStringLiteral("the folder \"%1\" does not exist").arg(folders.front()));
+    if (const QString problem = folderProblem(folders, 0); !problem.isEmpty())
+        return refuse(problem);
     return openIn(folders.front());
 }
 

@@ -1,4 +1,5 @@
 #include "app/FindCommand.h"
+#include "app/ExchangeCommand.h"
 
 #include "core/Failure.h"
 #include "exchange/FolderPairs.h"
@@ -6,7 +7,6 @@
 #include "storage/SafeFile.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 
 #include <cerrno>
 
@@ -112,10 +112,8 @@ int runFind(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         scope = which == u"1"_s ? SearchScope::Field1 : SearchScope::Field2;
     }
     const QString folder = positional.value(2, u"."_s);
-    if (!QFileInfo(folder).isDir())
-        return say(err, FindTrouble,
-                   QFileInfo::exists(folder) ? u"\"%1\" is not a folder"_s.arg(folder)
-                                             : u"the folder \"%1\" does not exist"_s.arg(folder));
+    if (const QString problem = folderProblem(positional, 2); !problem.isEmpty())
+        return say(err, FindTrouble, problem);
     std::optional<PairLists> pairs;
     try {
         pairs = readFolderPairs(folder);

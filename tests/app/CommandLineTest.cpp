@@ -63,6 +63,8 @@ TEST_F(CommandLine, wrongCommandLines_status2WithoutWindow) {
         EXPECT_FALSE(decision.openWindow) << arguments.join(u' ').toStdString();
         EXPECT_EQ(decision.exitStatus, 2) << arguments.join(u' ').toStdString();
     }
+    // A file where the folder belongs is named as what it is, not as missing.
+    EXPECT_TRUE(start({u"file"_s}).standardError.contains(u"\"file\" is not a folder"_s));
     EXPECT_FALSE(QFileInfo::exists(words));
 }
 
