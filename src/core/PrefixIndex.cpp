@@ -274,7 +274,7 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries, R
     for (size_t r = 0; r < runs_.size(); ++r) {
         const Run& run = runs_[r];
         if (qsizetype(run.sorted.size()) < run.count) {
-            Job job{qsizetype(r), run.version, std::move(room)};
+            Job job{qsizetype(r), run.version, std::move(room), {}};
             QByteArray& bytes = job.room.bytes;
             std::vector<std::uint32_t>& ends = job.room.ends;
             // Copied a stretch at a time: the run's entries may lie in several blocks.
@@ -293,6 +293,7 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries, R
             }
             job.room.keys.resize(size_t(run.count));
             job.room.spare.resize(size_t(run.count));
+            job.sorted.resize(size_t(run.count));
             return job;
         }
         start += run.count;
@@ -329,7 +330,8 @@ PrefixIndex::Order PrefixIndex::sortRun(Job job) {
         }
         group = end;
     }
-    Order order{job.run, job.version, std::vector<std::uint16_t>(size_t(n)), {}, {}};
+    Order order{job.run, job.version, std::move(job.sorted), {}, {}};
+    order.sorted.resize(size_t(n));
     for (qsizetype k = 0; k < n; ++k)
         order.sorted[size_t(k)] = std::uint16_t(keyed[size_t(k)] & positionBits);
     order.blockMinimum = blockMinima(order.sorted);

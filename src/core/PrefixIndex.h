@@ -53,9 +53,10 @@ public:
     struct Job {
         qsizetype run = 0;
         std::uint64_t version = 0;
-        // The entries (bytes, ends) and room for the sort, allocated with the job so that a
-        // worker thread keeps no memory of its own once the job is done.
+        // The entries (bytes, ends), room for the sort and for its result, allocated with the
+        // job so that a worker thread keeps no memory of its own once the job is done.
         Room room;
+        std::vector<std::uint16_t> sorted;
     };
     // Positions of a job's entries in case-folded order and the smallest of every block.
     struct Order {
