@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <utility>
 
 namespace quill {
 namespace {
@@ -134,6 +135,32 @@ std::uint64_t sortKey(QByteArrayView entry, Folded& scratch) {
     return key;
 }
 
+// Sorts the keys by their six upper bytes, byte by byte from the lowest (a stable radix sort,
+// several times faster than comparing keys); `spare` is room of the same size. Bytes all keys
+// share are skipped.
+void sortByKeyBytes(std::vector<std::uint64_t>& keys, std::vector<std::uint64_t>& spare) {
+    constexpr int firstByte = 2; // the two lowest bytes hold the position
+    constexpr int byteCount = 8 - firstByte;
+    std::uint32_t counts[byteCount][256] = {};
+    for (const std::uint64_t key : keys) {
+        for (int b = 0; b < byteCount; ++b)
+            ++counts[b][(key >> (8 * (firstByte + b))) & 0xFF];
+    }
+    spare.resize(keys.size());
+    for (int b = 0; b < byteCount; ++b) {
+        std::uint32_t* count = counts[b];
+        if (std::find(count, count + 256, std::uint32_t(keys.size())) != count + 256)
+            continue;
+        std::uint32_t offset = 0;
+        for (int digit = 0; digit < 256; ++digit)
+            offset += std::exchange(count[digit], offset);
+        const int shift = 8 * (firstByte + b);
+        for (const std::uint64_t key : keys)
+            spare[count[(key >> shift) & 0xFF]++] = key;
+        keys.swap(spare);
+    }
+}
+
 std::vector<std::uint16_t> blockMinima(const std::vector<std::uint16_t>& sorted) {
     std::vector<std::uint16_t> minima((sorted.size() + blockSize - 1) / blockSize);
     for (size_t b = 0; b < minima.size(); ++b) {
@@ -240,22 +267,32 @@ bool PrefixIndex::complete() const {
                        [](const Run& run) { return qsizetype(run.sorted.size()) == run.count; });
 }
 
-std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) const {
+std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries, Room room) const {
     if (entries.size() != size_)
         return std::nullopt;
     qsizetype start = 0;
     for (size_t r = 0; r < runs_.size(); ++r) {
         const Run& run = runs_[r];
         if (qsizetype(run.sorted.size()) < run.count) {
-            Job job{qsizetype(r), run.version, {}, {}, {}, {}};
-            // Copied one by one: the run's entries may lie in several blocks.
-            job.bytes.reserve(entries.rangeBytes(start, start + run.count));
-            job.ends.resize(size_t(run.count));
-            for (qsizetype k = 0; k < run.count; ++k) {
-                job.bytes.append(entries.at(start + k));
-                job.ends[size_t(k)] = std::uint32_t(job.bytes.size());
+            Job job{qsizetype(r), run.version, std::move(room), {}};
+            QByteArray& bytes = job.room.bytes;
+            std::vector<std::uint32_t>& ends = job.room.ends;
+            // Copied a stretch at a time: the run's entries may lie in several blocks.
+            const qsizetype end = start + run.count;
+            bytes.resize(0);
+            bytes.reserve(entries.rangeBytes(start, end));
+            ends.resize(size_t(run.count));
+            for (qsizetype k = start; k < end;) {
+                const EntryList::Stretch stretch = entries.stretchAt(k, end);
+                const qsizetype last = stretch.ends[stretch.count - 1];
+                const auto shift = std::uint32_t(bytes.size() - stretch.begin);
+                bytes.append(stretch.bytes + stretch.begin, last - stretch.begin);
+                for (qsizetype i = 0; i < stretch.count; ++i)
+                    ends[size_t(k - start + i)] = stretch.ends[i] + shift;
+                k += stretch.count;
             }
-            job.keys.resize(size_t(run.count));
+            job.room.keys.resize(size_t(run.count));
+            job.room.spare.resize(size_t(run.count));
             job.sorted.resize(size_t(run.count));
             return job;
         }
@@ -265,30 +302,40 @@ std::optional<PrefixIndex::Job> PrefixIndex::nextJob(const EntryList& entries) c
 }
 
 PrefixIndex::Order PrefixIndex::sortRun(Job job) {
-    const auto entry = [&job](qsizetype k) {
-        const std::uint32_t begin = k == 0 ? 0 : job.ends[size_t(k) - 1];
-        return QByteArrayView(job.bytes.constData() + begin,
-                              qsizetype(job.ends[size_t(k)] - begin));
+    const QByteArray& bytes = job.room.bytes;
+    const std::vector<std::uint32_t>& ends = job.room.ends;
+    const auto entry = [&](qsizetype k) {
+        const std::uint32_t begin = k == 0 ? 0 : ends[size_t(k) - 1];
+        return QByteArrayView(bytes.constData() + begin, qsizetype(ends[size_t(k)] - begin));
     };
     // Six key bytes above the position: the sort moves eight bytes per entry.
     constexpr std::uint64_t positionBits = 0xFFFF;
-    const auto n = qsizetype(job.ends.size());
-    std::vector<std::uint64_t>& keyed = job.keys;
+    const auto n = qsizetype(ends.size());
+    std::vector<std::uint64_t>& keyed = job.room.keys;
     keyed.resize(size_t(n));
     Folded scratch;
     for (qsizetype k = 0; k < n; ++k)
         keyed[size_t(k)] = (sortKey(entry(k), scratch) & ~positionBits) | std::uint64_t(k);
-    std::sort(keyed.begin(), keyed.end(), [&](std::uint64_t a, std::uint64_t b) {
-        if ((a | positionBits) != (b | positionBits))
-            return a < b;
-        return compareFolded(entry(qsizetype(a & positionBits)),
-                             entry(qsizetype(b & positionBits))) < 0;
-    });
-    Order order{job.run, job.version, std::move(job.sorted), {}};
+    sortByKeyBytes(keyed, job.room.spare);
+    // Entries whose first key bytes are equal are ordered by their whole texts.
+    for (auto group = keyed.begin(); group != keyed.end();) {
+        const std::uint64_t key = *group | positionBits;
+        const auto end = std::find_if(group + 1, keyed.end(),
+                                      [key](std::uint64_t k) { return (k | positionBits) != key; });
+        if (end - group > 1) {
+            std::sort(group, end, [&](std::uint64_t a, std::uint64_t b) {
+                return compareFolded(entry(qsizetype(a & positionBits)),
+                                     entry(qsizetype(b & positionBits))) < 0;
+            });
+        }
+        group = end;
+    }
+    Order order{job.run, job.version, std::move(job.sorted), {}, {}};
     order.sorted.resize(size_t(n));
     for (qsizetype k = 0; k < n; ++k)
         order.sorted[size_t(k)] = std::uint16_t(keyed[size_t(k)] & positionBits);
     order.blockMinimum = blockMinima(order.sorted);
+    order.room = std::move(job.room);
     return order;
 }
 

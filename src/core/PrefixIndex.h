@@ -41,15 +41,21 @@ public:
     // True when every entry is covered, so no lookup scans.
     bool complete() const;
 
+    // Buffers a sort works in, handed from job to job: fresh ones for every run cost a page fault
+    // per page, and on a virtual machine that took longer than the sort.
+    struct Room {
+        QByteArray bytes;
+        std::vector<std::uint32_t> ends;
+        std::vector<std::uint64_t> keys;
+        std::vector<std::uint64_t> spare;
+    };
     // The entries of one run, copied, with what install() needs to recognise the run again.
     struct Job {
         qsizetype run = 0;
         std::uint64_t version = 0;
-        QByteArray bytes;
-        std::vector<std::uint32_t> ends;
-        // Room for the sort, allocated with the job so that a worker thread keeps no memory of
-        // its own once the job is done.
-        std::vector<std::uint64_t> keys;
+        // The entries (bytes, ends), room for the sort and for its result, allocated with the
+        // job so that a worker thread keeps no memory of its own once the job is done.
+        Room room;
         std::vector<std::uint16_t> sorted;
     };
     // Positions of a job's entries in case-folded order and the smallest of every block.
@@ -58,10 +64,12 @@ public:
         std::uint64_t version = 0;
         std::vector<std::uint16_t> sorted;
         std::vector<std::uint16_t> blockMinimum;
+        Room room; // the job's buffers, for the next job
     };
 
-    // The first run that is not fully covered, copied out of `entries`; nothing when complete.
-    std::optional<Job> nextJob(const EntryList& entries) const;
+    // The first run that is not fully covered, copied out of `entries` into `room` (the last
+    // job's); nothing when complete.
+    std::optional<Job> nextJob(const EntryList& entries, Room room = {}) const;
     // Sorts a job's entries; touches nothing but the job.
     static Order sortRun(Job job);
     // Covers the run with the order, unless the run changed since its job was made.

@@ -31,7 +31,8 @@ void EntryModel::scheduleSorting() {
 void EntryModel::sortNextRun() {
     if (sorting_.isRunning())
         return;
-    std::optional<PrefixIndex::Job> job = index_.nextJob(entries_);
+    std::optional<PrefixIndex::Job> job = index_.nextJob(entries_, std::move(room_));
+    room_ = {};
     if (!job)
         return;
     // The job owns a copy of its entries, so the list may change while it is sorted; install()
@@ -42,8 +43,11 @@ void EntryModel::sortNextRun() {
 
 void EntryModel::installSortedRun() {
     QFuture<PrefixIndex::Order> done = sorting_.future();
-    if (done.resultCount() > 0)
-        index_.install(done.takeResult());
+    if (done.resultCount() > 0) {
+        PrefixIndex::Order order = done.takeResult();
+        room_ = std::move(order.room);
+        index_.install(std::move(order));
+    }
     sortNextRun();
 }
 

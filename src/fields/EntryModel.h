@@ -50,6 +50,8 @@ private:
     int itemHeight_ = 0;
     PrefixIndex index_;
     QFutureWatcher<PrefixIndex::Order> sorting_;
+    // The last sort's buffers while more runs wait; given back once the index is complete.
+    PrefixIndex::Room room_;
     bool sortingScheduled_ = false;
 };
 

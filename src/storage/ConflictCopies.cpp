@@ -1,6 +1,5 @@
 #include "storage/ConflictCopies.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -43,6 +42,11 @@ std::optional<qint64> modificationTime(const QString& name) {
     return qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
 }
 
+bool isRegularFile(const QString& name) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(name).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 // Pairs unused candidates of both sides for which `same` holds.
 template <typename Same>
 void pairUp(std::vector<Candidate>& firsts, std::vector<Candidate>& seconds,
@@ -59,22 +63,30 @@ void pairUp(std::vector<Candidate>& firsts, std::vector<Candidate>& seconds,
 
 } // namespace
 
-ConflictCopies::ConflictCopies(const QString& firstName, const QString& secondName) {
+ConflictCopies::ConflictCopies(const QString& firstName, const QString& secondName,
+                               const QByteArrayList& folderNames) {
     std::vector<Candidate> firsts{{firstName, QString(), modificationTime(firstName)}};
     std::vector<Candidate> seconds{{secondName, QString(), modificationTime(secondName)}};
     // Copies are named as the files are: bare in the current folder, else with the same folder.
-    const QFileInfo first(firstName);
-    const QString folder = firstName.left(firstName.size() - first.fileName().size());
+    const QString firstFile = QFileInfo(firstName).fileName();
+    const QString folder = firstName.left(firstName.size() - firstFile.size());
     const QString secondFile = QFileInfo(secondName).fileName();
-    const QStringList files = first.dir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList files;
+    for (const QByteArray& name : folderNames) {
+        const QString file = QFile::decodeName(name);
+        if (!conflictMark(firstFile, file).isNull() || !conflictMark(secondFile, file).isNull())
+            files.append(file);
+    }
+    files.sort();
     for (const QString& file : files) {
         const QString path = folder + file;
-        if (const QString mark = conflictMark(first.fileName(), file); !mark.isNull())
-            firsts.push_back({path, mark, modificationTime(path)});
-        else if (const QString other = conflictMark(secondFile, file); !other.isNull())
-            seconds.push_back({path, other, modificationTime(path)});
-        else
+        // Only regular files (or links to them) are copies.
+        if (!isRegularFile(path))
             continue;
+        if (const QString mark = conflictMark(firstFile, file); !mark.isNull())
+            firsts.push_back({path, mark, modificationTime(path)});
+        else
+            seconds.push_back({path, conflictMark(secondFile, file), modificationTime(path)});
         names.append(path);
     }
     const bool together = firsts[0].time && firsts[0].time == seconds[0].time;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 
@@ -20,9 +21,10 @@ struct PairVersion {
 
 class ConflictCopies {
 public:
-    // The files by their paths (bare names for the current folder), both in one folder; the
-    // copies' names have the same form.
-    ConflictCopies(const QString& firstName, const QString& secondName);
+    // The files by their paths (bare names for the current folder), both in one folder, and the
+    // names listed in that folder (FolderLock::names()); the copies' names have the same form.
+    ConflictCopies(const QString& firstName, const QString& secondName,
+                   const QByteArrayList& folderNames);
 
     bool empty() const { return names.isEmpty(); }
     // The files in place form one version (no other file claims either).

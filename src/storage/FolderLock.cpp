@@ -6,7 +6,9 @@
 #include <QFile>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <thread>
 #include <unistd.h>
@@ -22,6 +24,10 @@ int openFolder(const QString& folder) {
     return ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
 [[noreturn]] void failLock(const QString& folder, const QString& text) {
     throw Failure(
         u"Cannot lock folder \"%1\". %2"_s.arg(fullPath(folder.isEmpty() ? u"."_s : folder), text));
@@ -29,14 +35,15 @@ int openFolder(const QString& folder) {
 
 } // namespace
 
-FolderLock::FolderLock(const QString& folder, std::chrono::milliseconds wait) {
+FolderLock::FolderLock(const QString& folder, std::chrono::milliseconds wait,
+                       const std::function<void()>& waiting) {
     fd_ = openFolder(folder);
     if (fd_ < 0)
         failLock(folder, errorText(errno));
     const auto deadline = std::chrono::steady_clock::now() + wait;
     // Polling rather than a blocking flock: the wait must end on time, and signals (a timer
     // interrupting a blocking call) would complicate that for no gain at this scale.
-    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    for (bool first = true; ::flock(fd_, LOCK_EX | LOCK_NB) != 0; first = false) {
         const int error = errno;
         if ((error != EWOULDBLOCK && error != EINTR) ||
             std::chrono::steady_clock::now() >= deadline) {
@@ -44,6 +51,8 @@ FolderLock::FolderLock(const QString& folder, std::chrono::milliseconds wait) {
             fd_ = -1;
             failLock(folder, error == EWOULDBLOCK ? u"Folder is busy"_s : errorText(error));
         }
+        if (first && waiting)
+            waiting();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
@@ -60,6 +69,25 @@ bool FolderLock::isFree(const QString& folder) {
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return free;
+}
+
+QByteArrayList FolderLock::names() const {
+    // A description of its own: reading through the lock's would move its position.
+    const int fd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return {};
+    }
+    QByteArrayList names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArrayView name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(name.toByteArray());
+    }
+    return names;
 }
 
 } // namespace quill

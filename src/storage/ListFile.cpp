@@ -1,6 +1,7 @@
 #include "storage/ListFile.h"
 
 #include "core/Failure.h"
+#include "core/Prefault.h"
 #include "storage/SafeFile.h"
 #include "storage/SaveStamp.h"
 
@@ -134,6 +135,7 @@ bool splitListText(QByteArray text, EntryList& entries) {
         return false;
     std::vector<EntryList::Offset> ends;
     ends.reserve(size_t(count.lines));
+    prefault(ends.data(), ends.capacity() * sizeof(EntryList::Offset));
     packLines(text.data(), text.size(), ends);
     // The breaks' room goes back; a large buffer shrinks where it is.
     text.truncate(entryBytes);

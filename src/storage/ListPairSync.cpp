@@ -5,6 +5,7 @@
 #include "storage/FolderLock.h"
 #include "storage/ListFile.h"
 #include "storage/RemovalRecorder.h"
+#include "storage/SaveLeftovers.h"
 #include "storage/SaveStamp.h"
 
 #include <QDateTime>
@@ -29,6 +30,8 @@ namespace {
 // Another writer may replace a file while it is read; a few attempts get a steady pair.
 constexpr int ReadAttempts = 5;
 constexpr std::chrono::milliseconds SettlePoll{50};
+// How long a load or save waits for another writer's lock.
+constexpr std::chrono::milliseconds LockWait{2000};
 // How long after one file of a save was put in place its partner is still expected.
 constexpr qint64 PartnerWaitSeconds = 60;
 
@@ -82,10 +85,6 @@ bool ListPairSync::sameFolder() const {
 
 bool ListPairSync::knowsFiles() const {
     return sameFolder() && known_[0].known && known_[1].known;
-}
-
-bool ListPairSync::folderBusy() const {
-    return !FolderLock::isFree(given_);
 }
 
 MergedPair ListPairSync::foldCopies(MergedPair merged, const ConflictCopies& copies) {
@@ -227,11 +226,12 @@ int ListPairSync::arrivingFile(const ConflictCopies& copies) const {
     return !isKnown(last) && partnerAwaited(files[last]) ? last : -1;
 }
 
-ListPairSync::Settled ListPairSync::settledCopies(const Waiting& waiting) const {
+ListPairSync::Settled ListPairSync::settledCopies(const FolderLock& lock, QByteArrayList listed,
+                                                  const Waiting& waiting) const {
     // A sync engine brings in the two files one after the other; a short wait lets it finish.
     const auto until = std::chrono::steady_clock::now() + settleWait_;
     for (bool first = true;; first = false) {
-        ConflictCopies copies(names_[0], names_[1]);
+        ConflictCopies copies(names_[0], names_[1], first ? listed : lock.names());
         const bool settled = !unsettled(copies);
         if (settled || std::chrono::steady_clock::now() >= until)
             return {std::move(copies), settled};
@@ -326,23 +326,29 @@ void ListPairSync::saveAsIs(const PairView& lists, const QString& cause) {
     remember(lists, nullptr, written.digests);
 }
 
-ListPairSync::Loaded ListPairSync::load(const Waiting& waiting) {
-    return load(waiting, false, Unexplained::Shown);
+ListPairSync::Loaded ListPairSync::load(const Waiting& waiting,
+                                        std::optional<qint64> leftoversBefore) {
+    return load(waiting, false, Unexplained::Shown, leftoversBefore);
 }
 
 ListPairSync::Loaded ListPairSync::loadForCommand(Unexplained unexplained, const Waiting& waiting) {
-    Loaded loaded = load(waiting, true, unexplained);
+    Loaded loaded = load(waiting, true, unexplained, std::nullopt);
     if (!loaded.secondFailure.isEmpty())
         throw Failure(loaded.secondFailure);
     return loaded;
 }
 
 ListPairSync::Loaded ListPairSync::load(const Waiting& waiting, bool forCommand,
-                                        Unexplained unexplained) {
-    const FolderLock lock{given_};
+                                        Unexplained unexplained,
+                                        std::optional<qint64> leftoversBefore) {
+    const FolderLock lock(given_, LockWait, waiting);
     unconfirmed_.clear(); // what is read is what others may start from
     forCommand_ = forCommand;
-    const auto [copies, settled] = settledCopies(waiting);
+    // One listing serves both: a leftover's name is never a conflict copy's.
+    QByteArrayList listed = lock.names();
+    if (leftoversBefore)
+        removeSaveLeftovers(lock, listed, *leftoversBefore);
+    const auto [copies, settled] = settledCopies(lock, std::move(listed), waiting);
     Files files;
     try {
         files = readFiles();
@@ -404,8 +410,8 @@ ListPairSync::Loaded ListPairSync::load(const Waiting& waiting, bool forCommand,
 
 std::optional<MergedPair> ListPairSync::save(const PairView& lists, Followed follow,
                                              const Waiting& waiting, const QString& cause) {
-    const FolderLock lock{given_};
-    const auto [copies, settled] = settledCopies(waiting);
+    const FolderLock lock(given_, LockWait, waiting);
+    const auto [copies, settled] = settledCopies(lock, lock.names(), waiting);
     if (!settled)
         // Half of a version is no pair to merge with, and writing over it would lose it.
         throw Failure(u"Cannot save \"%1\" and \"%2\". A sync engine is still bringing them "

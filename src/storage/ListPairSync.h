@@ -15,6 +15,7 @@
 
 namespace quill {
 
+class FolderLock;
 class RemovalRecorder;
 
 // The fixed pair of list files as one window shares it with other writers: other windows, other
@@ -39,7 +40,8 @@ public:
                  std::chrono::milliseconds settleWait = std::chrono::seconds(3),
                  QString folder = QString());
 
-    // Called once when a load or save starts to wait for a sync engine.
+    // Called when a load or save starts to wait: once for another writer's lock, once for a sync
+    // engine.
     using Waiting = std::function<void()>;
 
     struct Loaded {
@@ -53,9 +55,11 @@ public:
     };
     // Start-up: reads the pair and folds in conflict copies (then saves the pair and removes
     // them). Without the first file the second is not handed out (the window shows nothing).
+    // With `leftoversBefore`, the temporary files of saves cut short before then are removed
+    // first (removeSaveLeftovers), under the same lock and from the same listing of the folder.
     // Throws what reading the first file throws for a file that exists and cannot be read, the
     // lock failure, and what writing throws.
-    Loaded load(const Waiting& waiting = {});
+    Loaded load(const Waiting& waiting = {}, std::optional<qint64> leftoversBefore = {});
     // The same for a command without a window (export, import, ...): both lists are handed out
     // whichever exists, and a second file that cannot be read throws too. The command's saves
     // hand in lists that begin with those handed out (it appends to them). Where nothing tells
@@ -78,9 +82,6 @@ public:
     // the wait, when the removal history cannot be written, or when writing fails.
     std::optional<MergedPair> save(const PairView& lists, Followed follow,
                                    const Waiting& waiting = {}, const QString& cause = {});
-
-    // Whether a save would wait for another writer's lock right now.
-    bool folderBusy() const;
 
 private:
     struct Identity {
@@ -105,7 +106,8 @@ private:
         const EntryList* in(int index) const { return index == file ? &entries : nullptr; }
     };
 
-    Loaded load(const Waiting& waiting, bool forCommand, Unexplained unexplained);
+    Loaded load(const Waiting& waiting, bool forCommand, Unexplained unexplained,
+                std::optional<qint64> leftoversBefore);
     QString where() const;
     Identity identify(const QString& name) const;
     Files readFiles() const;
@@ -134,7 +136,9 @@ private:
         ConflictCopies copies;
         bool settled; // no sync engine is seen bringing in files any more
     };
-    Settled settledCopies(const Waiting& waiting) const;
+    // `listed`: the folder's names as the caller listed them under `lock`, for the first look.
+    Settled settledCopies(const FolderLock& lock, QByteArrayList listed,
+                          const Waiting& waiting) const;
     // A save when other writers only appended pairs to the files since the window last read or
     // wrote them, and the window only appended to its lists: only the appended pairs are read
     // and merged, and the window's lists gain those of the other writers. False, having

@@ -3,13 +3,10 @@
 #include "core/Failure.h"
 #include "storage/FolderLock.h"
 
-#include <QFile>
-
 #include <chrono>
 #include <ctime>
 #include <memory>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,10 +39,6 @@ bool isRandomPart(QByteArrayView digits) {
     return fits;
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 } // namespace
 
 QByteArray temporaryFileName(QByteArrayView targetName, quint64 random) {
@@ -76,28 +69,23 @@ int removeSaveLeftovers(const QString& folder, qint64 before) {
     } catch (const Failure&) {
         return 0; // another window is saving there, or the folder cannot be read
     }
-    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return 0;
-    }
+    return removeSaveLeftovers(*lock, lock->names(), before);
+}
+
+int removeSaveLeftovers(const FolderLock& lock, const QByteArrayList& names, qint64 before) {
+    const int fd = lock.descriptor();
     int removed = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const QByteArrayView name(entry->d_name);
+    for (const QByteArray& name : names) {
         struct stat info {};
         if (!isTemporaryFileName(name) ||
-            ::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            ::fstatat(fd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         // The change time moves when the file gets its name, so a save of another window that
         // is naming its file right now is never taken for a leftover.
         const bool leftover = S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
                               info.st_nlink == 1 && nanoseconds(info.st_mtim) < before &&
                               nanoseconds(info.st_ctim) < before;
-        if (leftover && ::unlinkat(fd, entry->d_name, 0) == 0)
+        if (leftover && ::unlinkat(fd, name.constData(), 0) == 0)
             ++removed;
     }
     return removed;

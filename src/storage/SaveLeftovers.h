@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QByteArrayView>
 #include <QString>
 
 namespace quill {
+
+class FolderLock;
 
 // The hidden name a save gives its temporary file right before the rename over the target:
 // ".<target name>.<random>.tmp", the target's name cut to 200 bytes, the random part a 64-bit
@@ -24,5 +27,7 @@ qint64 fileClockNow();
 // holds the folder's lock, so nothing happens while another window is saving there. Any other
 // file is never touched. Never throws; gives the number of files removed.
 int removeSaveLeftovers(const QString& folder, qint64 before);
+// The same in a folder whose lock the caller holds, among the names it listed there.
+int removeSaveLeftovers(const FolderLock& lock, const QByteArrayList& names, qint64 before);
 
 } // namespace quill

@@ -2,7 +2,6 @@
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
-#include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
 #include "window/TForm1.h"
 #include "window/UndoCommands.h"
@@ -39,15 +38,14 @@ QString commandCaption(const QObject* origin) {
 } // namespace
 
 void TForm1::FormActivate() {
-    // A window killed between naming a save's temporary file and the rename leaves it here.
-    removeSaveLeftovers(QString(), startedAt_);
     // A missing list file is no error at start-up (a new folder): the later steps are skipped.
     // One that exists and cannot be read is reported, before a save could replace it.
-    // Conflict copies a sync engine left are merged in (and saved) first.
+    // Conflict copies a sync engine left are merged in (and saved) first, and the temporary
+    // files of saves of a window killed before their rename are removed.
     ListPairSync::Loaded lists;
     {
-        WaitCursor busy(listPair_->folderBusy());
-        lists = listPair_->load([&busy] { busy.show(); });
+        WaitCursor busy(false);
+        lists = listPair_->load([&busy] { busy.show(); }, startedAt_);
     }
     if (!lists.first)
         return;
@@ -66,7 +64,7 @@ void TForm1::saveFields() {
     // other writers saved since this window read the files is merged in, never written over.
     std::optional<MergedPair> merged;
     {
-        WaitCursor busy(listPair_->folderBusy());
+        WaitCursor busy(false);
         merged = listPair_->save(
             {ComboBox1->entries(), ComboBox2->entries()},
             {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()}, [&busy] { busy.show(); },

@@ -1,9 +1,14 @@
 #include "exchange/FolderPairs.h"
+#include "storage/FolderLock.h"
 #include "window/FormFixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+
+#include <chrono>
+#include <memory>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -192,6 +197,48 @@ TEST_F(SharedLists, conflictCopies_areFoldedInAtStartUpAndSaveThenRemoved) {
     EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"s/S"_s, u"a2/A"_s, u"n/N"_s, u"t/T"_s}));
     EXPECT_FALSE(QFile::exists(path(u"Phrase (conflicted copy 2026-12-10 081500).log"_s)));
     EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(SharedLists, startUp_removesLeftoversAndFoldsInCopiesOnceTheLockIsFree) {
+    // Another writer holds the folder's lock for a moment as the window starts, or nobody does.
+    for (const int heldMs : {0, 300}) {
+        for (const QFileInfo& entry :
+             QDir(dir.path())
+                 .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            if (entry.isDir())
+                QDir(entry.filePath()).removeRecursively();
+            else
+                QFile::remove(entry.filePath());
+        }
+        writePairs(u"%1.log"_s, "a\r\n", "A\r\n");
+        writePairs(u"%1.sync-conflict-20261209-101500-ABCDEFG.log"_s, "s\r\n", "S\r\n");
+        writeBytes(path(u".Phrase.log.1a2b3c4d5e6f.tmp"_s), "x\r\n"); // a killed save's file
+        writeBytes(path(u".Phrase.log.tmp"_s), "kept\r\n");
+        // Named like a copy, but a folder: no version of the lists.
+        QDir().mkdir(path(u"Mean.sync-conflict-20261209-101500-HIJKLMN.log"_s));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // file times are coarse
+        makeForm();
+        auto other = std::make_unique<FolderLock>(dir.path());
+        std::thread release([&other, heldMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(heldMs));
+            other.reset();
+        });
+        if (heldMs == 0)
+            release.join();
+        form->FormActivate();
+        if (release.joinable())
+            release.join();
+        EXPECT_EQ(texts(*form->ComboBox1), (QStringList{u"a"_s, u"s"_s})) << heldMs;
+        EXPECT_EQ(filePairs(), (QStringList{u"a/A"_s, u"s/S"_s})) << heldMs;
+        const QStringList left =
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        EXPECT_EQ(left.join(u' ').toStdString(),
+                  ".Phrase.log.tmp Mean.log Mean.sync-conflict-20261209-101500-HIJKLMN.log "
+                  "Phrase.log")
+            << heldMs;
+        EXPECT_TRUE(dialogs.failures.empty()) << heldMs;
+    }
 }
 
 } // namespace
