@@ -225,7 +225,11 @@ struct WrittenList {
 
 // Writes the entries; whether the file begins with the bytes `known` describes (a version of
 // known->entries entries) is seen as the stream passes that point.
-WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest* known) {
+WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest* known,
+                         const WriteWatcher* watch = nullptr) {
+    qint64 total = 0;
+    for (const EntryList* entries : lists)
+        total += entries->byteSize() + 2 * entries->size();
     QByteArray chunk;
     chunk.reserve(WriteChunk + 2);
     Checksum checksum;
@@ -242,6 +246,8 @@ WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest*
         digest.size += chunk.size();
         chunk.resize(0);
         summed = 0;
+        if (watch)
+            (*watch)(digest.size, total);
     };
     const auto checkpoint = [&] {
         if (known && digest.entries == known->entries &&
@@ -279,6 +285,10 @@ WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest*
 
 EntryList readListFile(const QString& path) {
     return splitFile(path, readWholeFile(path, MaxListFile));
+}
+
+EntryList readListFile(const QString& path, const ReadWatcher& watch) {
+    return splitFile(path, readWholeFile(path, MaxListFile, watch));
 }
 
 std::optional<EntryList> readListFileIfPresent(const QString& path, ListFileDigest* digest) {
@@ -324,6 +334,12 @@ std::optional<EntryList> readAppendedEntries(const QString& path, const ListFile
 void writeListFile(const QString& path, const EntryList& entries) {
     SafeFile file(path);
     writeEntries(file, {&entries}, nullptr);
+    file.commit();
+}
+
+void writeListFile(const QString& path, const EntryList& entries, const WriteWatcher& watch) {
+    SafeFile file(path);
+    writeEntries(file, {&entries}, nullptr, &watch);
     file.commit();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/EntryList.h"
+#include "storage/SafeFile.h"
 #include "storage/SaveStamp.h"
 
 #include <QByteArray>
@@ -44,6 +45,8 @@ struct ListFileDigest {
 // plain Failure of the same form ("... File too large"): it is not dropped like a missing
 // file, so the user is told and a later save cannot silently replace the file.
 EntryList readListFile(const QString& path);
+// The same, with a watcher that sees the reading (see ReadWatcher) and may throw to end it.
+EntryList readListFile(const QString& path, const ReadWatcher& watch);
 // The same, but a file that does not exist (nor its folder) gives nothing; a file that exists
 // and cannot be read (no permission, a folder, a FIFO, a read error) still throws.
 // `digest`, when given, describes the file as read.
@@ -62,6 +65,8 @@ std::optional<EntryList> readAppendedEntries(const QString& path, const ListFile
 // Writes the entries as a list file, replacing the old one atomically (see SafeFile). Throws the
 // create failure or "Stream write error"; the old file then stays whole.
 void writeListFile(const QString& path, const EntryList& entries);
+// The same, with a watcher that sees the writing (see WriteWatcher) and may throw to end it.
+void writeListFile(const QString& path, const EntryList& entries, const WriteWatcher& watch);
 
 // Writes two list files as one unit: both are created, written and synced before either is
 // renamed into place, so any failure before the renames (the create failure of either, a full
