@@ -4,6 +4,8 @@
 #include "storage/ListPairSync.h"
 #include "storage/SaveLeftovers.h"
 #include "storage/TextBuffer.h"
+#include "window/FormServices.h"
+#include "window/LongWork.h"
 #include "window/TForm1.h"
 #include "window/UndoCommands.h"
 #include "window/WaitCursor.h"
@@ -66,7 +68,8 @@ void TForm1::saveFields() {
     // other writers saved since this window read the files is merged in, never written over.
     std::optional<MergedPair> merged;
     {
-        WaitCursor busy(listPair_->folderBusy());
+        // Saving millions of entries takes a while even when no other writer holds the folder.
+        WaitCursor busy;
         merged = listPair_->save(
             {ComboBox1->entries(), ComboBox2->entries()},
             {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()}, [&busy] { busy.show(); },
@@ -95,8 +98,20 @@ void TForm1::SaveFields1Click() {
 }
 
 void TForm1::SaveBoth1Click() {
-    Memo1.setText(listText(ComboBox1->entries()) + listText(ComboBox2->entries()));
-    Memo1.writeToFile(fixedFile(BothFileName));
+    LongWork work(*services_.dialogs, u"Save Both Fields Consecutively..."_s);
+    // Composed aside: a save cancelled in its progress window leaves the buffer as it was too.
+    TextBuffer both;
+    both.setCapacity(Memo1.capacity());
+    both.takeText(listText(ComboBox1->entries()) + listText(ComboBox2->entries()));
+    try {
+        both.writeToFile(fixedFile(BothFileName), work.writeWatcher());
+    } catch (const WorkCancelled&) {
+        throw;
+    } catch (...) {
+        Memo1 = std::move(both);
+        throw;
+    }
+    Memo1 = std::move(both);
 }
 
 void TForm1::SaveActual1Click() {
