@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -22,6 +23,9 @@ public:
         double longestWaitMs = 0;    // without the event loop turning
         double uncoveredMs = 0;      // ... and without the busy cursor
         double firstProgressMs = -1; // when a progress window first showed; -1: never
+        // The longest the command worked, between two answered dialogs, before a progress
+        // window showed (all of such a stretch when none showed).
+        double withoutProgressMs = 0;
         bool cursor = false;
         bool progress = false;
     };
@@ -47,7 +51,21 @@ public:
         startNs_ = now();
         lastTurnNs_ = startNs_.load();
         lastCursorNs_ = 0;
+        stretchStartNs_ = startNs_.load();
+        stretchProgressNs_ = -1;
+        withoutProgressNs_ = 0;
         measuring_ = true;
+    }
+    // A dialog answered (the user's turn: the work before it is one stretch, the work after it
+    // the next), or the command returned (`more` false: what follows is the window's own).
+    void endStretch(bool more) {
+        if (!measuring_ || stretchStartNs_ < 0)
+            return;
+        const qint64 at = now();
+        const qint64 end = stretchProgressNs_ >= 0 ? stretchProgressNs_ : at;
+        withoutProgressNs_ = std::max(withoutProgressNs_, end - stretchStartNs_);
+        stretchStartNs_ = more ? at : -1;
+        stretchProgressNs_ = -1;
     }
     Figures stop() {
         turned();
@@ -55,8 +73,12 @@ public:
         // Let the watcher finish the sample it may be taking.
         std::this_thread::sleep_for(std::chrono::milliseconds(3));
         const qint64 first = firstProgressNs_;
-        return {double(longestNs_) / 1e6, double(uncoveredNs_) / 1e6,
-                first < 0 ? -1.0 : double(first - startNs_) / 1e6, cursor_, progress_};
+        return {double(longestNs_) / 1e6,
+                double(uncoveredNs_) / 1e6,
+                first < 0 ? -1.0 : double(first - startNs_) / 1e6,
+                double(withoutProgressNs_) / 1e6,
+                cursor_,
+                progress_};
     }
 
 private:
@@ -82,6 +104,8 @@ private:
                 progress_ = true;
                 firstProgressNs_ = at;
             }
+            if (shown && stretchStartNs_ >= 0 && stretchProgressNs_ < 0)
+                stretchProgressNs_ = at;
             note(at);
         }
         lastTurnNs_ = at;
@@ -125,6 +149,10 @@ private:
     std::atomic<qint64> longestNs_{0};
     std::atomic<qint64> uncoveredNs_{0};
     std::atomic<qint64> firstProgressNs_{-1};
+    // Only the window's thread uses these.
+    qint64 stretchStartNs_ = -1;
+    qint64 stretchProgressNs_ = -1;
+    qint64 withoutProgressNs_ = 0;
     std::thread watcher_;
 
 public:

@@ -111,17 +111,34 @@ void packLines(char* data, qsizetype size, std::vector<EntryList::Offset>& ends)
 } // namespace
 
 QByteArray listText(const EntryList& entries) {
-    const qsizetype count = entries.size();
-    QByteArray text(entries.byteSize() + 2 * count, Qt::Uninitialized);
-    char* out = text.data();
-    for (qsizetype i = 0; i < count; ++i) {
-        const QByteArrayView entry = entries.at(i);
-        if (!entry.isEmpty())
-            std::memcpy(out, entry.data(), size_t(entry.size()));
-        out += entry.size();
-        *out++ = Cr;
-        *out++ = Lf;
+    return listText({&entries}, {});
+}
+
+QByteArray listText(ListPieces lists, const WriteWatcher& watch) {
+    qint64 total = 0;
+    for (const EntryList* entries : lists)
+        total += entries->byteSize() + 2 * entries->size();
+    QByteArray text(total, Qt::Uninitialized);
+    char* const begin = text.data();
+    char* out = begin;
+    char* reported = begin;
+    for (const EntryList* entries : lists) {
+        const qsizetype count = entries->size();
+        for (qsizetype i = 0; i < count; ++i) {
+            const QByteArrayView entry = entries->at(i);
+            if (!entry.isEmpty())
+                std::memcpy(out, entry.data(), size_t(entry.size()));
+            out += entry.size();
+            *out++ = Cr;
+            *out++ = Lf;
+            if (watch && out - reported >= WriteChunk) {
+                reported = out;
+                watch(out - begin, total);
+            }
+        }
     }
+    if (watch)
+        watch(total, total);
     return text;
 }
 

@@ -22,6 +22,10 @@ inline constexpr char16_t ActualFileName[] = u"Actual.log";
 
 // List files end every entry, the last one too, with CR LF; an empty list is an empty file.
 QByteArray listText(const EntryList& entries);
+// The text of several lists one after the other, in one buffer; the watcher (when given) sees
+// the bytes composed of all, after every MiB or so, and may throw to end the work.
+using ListPieces = std::initializer_list<const EntryList*>;
+QByteArray listText(ListPieces lists, const WriteWatcher& watch);
 
 // Splits a list file's bytes: a line ends at CR LF, a lone CR or a lone LF; a break at the very
 // end adds no entry. Every other byte, a byte 0 too, is kept as it is. Throws Failure
@@ -77,7 +81,6 @@ void writeListFile(const QString& path, const EntryList& entries, const WriteWat
 // come in pieces, written one after the other. Returns what was written, and whether each file
 // begins with the bytes of the version `known` describes, if given: then that version's entries
 // are the head of the new ones.
-using ListPieces = std::initializer_list<const EntryList*>;
 using ListFileDigests = std::array<ListFileDigest, 2>;
 struct WrittenPair {
     ListFileDigests digests;

@@ -106,6 +106,16 @@ TEST_F(ListFileTest, watchedWrites_reportUpToTheSize_andAThrowKeepsTheOldFile) {
         EntryList entries;
         for (int i = 0; i < count; ++i)
             entries.append(QByteArray("entry ") + QByteArray::number(i));
+        // Both lists composed in one text, the work seen as it grows.
+        std::vector<qint64> composed;
+        const QByteArray twice = listText({&entries, &entries}, [&](qint64 done, qint64 total) {
+            EXPECT_EQ(total, 2 * listText(entries).size());
+            composed.push_back(done);
+        });
+        EXPECT_EQ(twice, listText(entries) + listText(entries));
+        EXPECT_TRUE(std::is_sorted(composed.begin(), composed.end()));
+        EXPECT_EQ(composed.back(), twice.size());
+        EXPECT_GE(composed.size(), std::size_t(twice.size() >> 20));
         TextBuffer buffer;
         buffer.setText(listText(entries));
         const std::function<void(const QString&, const WriteWatcher&)> writers[] = {
