@@ -112,17 +112,34 @@ void packLines(char* data, qsizetype size, std::vector<EntryList::Offset>& ends)
 } // namespace
 
 QByteArray listText(const EntryList& entries) {
-    const qsizetype count = entries.size();
-    QByteArray text(entries.byteSize() + 2 * count, Qt::Uninitialized);
-    char* out = text.data();
-    for (qsizetype i = 0; i < count; ++i) {
-        const QByteArrayView entry = entries.at(i);
-        if (!entry.isEmpty())
-            std::memcpy(out, entry.data(), size_t(entry.size()));
-        out += entry.size();
-        *out++ = Cr;
-        *out++ = Lf;
+    return listText({&entries}, {});
+}
+
+QByteArray listText(ListPieces lists, const WriteWatcher& watch) {
+    qint64 total = 0;
+    for (const EntryList* entries : lists)
+        total += entries->byteSize() + 2 * entries->size();
+    QByteArray text(total, Qt::Uninitialized);
+    char* const begin = text.data();
+    char* out = begin;
+    char* reported = begin;
+    for (const EntryList* entries : lists) {
+        const qsizetype count = entries->size();
+        for (qsizetype i = 0; i < count; ++i) {
+            const QByteArrayView entry = entries->at(i);
+            if (!entry.isEmpty())
+                std::memcpy(out, entry.data(), size_t(entry.size()));
+            out += entry.size();
+            *out++ = Cr;
+            *out++ = Lf;
+            if (watch && out - reported >= WriteChunk) {
+                reported = out;
+                watch(out - begin, total);
+            }
+        }
     }
+    if (watch)
+        watch(total, total);
     return text;
 }
 
@@ -227,7 +244,11 @@ struct WrittenList {
 
 // Writes the entries; whether the file begins with the bytes `known` describes (a version of
 // known->entries entries) is seen as the stream passes that point.
-WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest* known) {
+WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest* known,
+                         const WriteWatcher* watch = nullptr) {
+    qint64 total = 0;
+    for (const EntryList* entries : lists)
+        total += entries->byteSize() + 2 * entries->size();
     QByteArray chunk;
     chunk.reserve(WriteChunk + 2);
     Checksum checksum;
@@ -244,6 +265,8 @@ WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest*
         digest.size += chunk.size();
         chunk.resize(0);
         summed = 0;
+        if (watch)
+            (*watch)(digest.size, total);
     };
     const auto checkpoint = [&] {
         if (known && digest.entries == known->entries &&
@@ -281,6 +304,10 @@ WrittenList writeEntries(SafeFile& file, ListPieces lists, const ListFileDigest*
 
 EntryList readListFile(const QString& path) {
     return splitFile(path, readWholeFile(path, MaxListFile));
+}
+
+EntryList readListFile(const QString& path, const ReadWatcher& watch) {
+    return splitFile(path, readWholeFile(path, MaxListFile, watch));
 }
 
 std::optional<EntryList> readListFileIfPresent(const QString& path, ListFileDigest* digest) {
@@ -326,6 +353,12 @@ std::optional<EntryList> readAppendedEntries(const QString& path, const ListFile
 void writeListFile(const QString& path, const EntryList& entries) {
     SafeFile file(path);
     writeEntries(file, {&entries}, nullptr);
+    file.commit();
+}
+
+void writeListFile(const QString& path, const EntryList& entries, const WriteWatcher& watch) {
+    SafeFile file(path);
+    writeEntries(file, {&entries}, nullptr, &watch);
     file.commit();
 }
 

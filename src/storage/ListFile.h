@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/EntryList.h"
+#include "storage/SafeFile.h"
 #include "storage/SaveStamp.h"
 
 #include <QByteArray>
@@ -21,6 +22,10 @@ inline constexpr char16_t ActualFileName[] = u"Actual.log";
 
 // List files end every entry, the last one too, with CR LF; an empty list is an empty file.
 QByteArray listText(const EntryList& entries);
+// The text of several lists one after the other, in one buffer; the watcher (when given) sees
+// the bytes composed of all, after every MiB or so, and may throw to end the work.
+using ListPieces = std::initializer_list<const EntryList*>;
+QByteArray listText(ListPieces lists, const WriteWatcher& watch);
 
 // Splits a list file's bytes: a line ends at CR LF, a lone CR or a lone LF; a break at the very
 // end adds no entry. Every other byte, a byte 0 too, is kept as it is. Throws Failure
@@ -44,6 +49,8 @@ struct ListFileDigest {
 // plain Failure of the same form ("... File too large"): it is not dropped like a missing
 // file, so the user is told and a later save cannot silently replace the file.
 EntryList readListFile(const QString& path);
+// The same, with a watcher that sees the reading (see ReadWatcher) and may throw to end it.
+EntryList readListFile(const QString& path, const ReadWatcher& watch);
 // The same, but a file that does not exist (nor its folder) gives nothing; a file that exists
 // and cannot be read (no permission, a folder, a FIFO, a read error) still throws.
 // `digest`, when given, describes the file as read.
@@ -62,6 +69,8 @@ std::optional<EntryList> readAppendedEntries(const QString& path, const ListFile
 // Writes the entries as a list file, replacing the old one atomically (see SafeFile). Throws the
 // create failure or "Stream write error"; the old file then stays whole.
 void writeListFile(const QString& path, const EntryList& entries);
+// The same, with a watcher that sees the writing (see WriteWatcher) and may throw to end it.
+void writeListFile(const QString& path, const EntryList& entries, const WriteWatcher& watch);
 
 // Writes two list files as one unit: both are created, written and synced before either is
 // renamed into place, so any failure before the renames (the create failure of either, a full
@@ -72,7 +81,6 @@ void writeListFile(const QString& path, const EntryList& entries);
 // come in pieces, written one after the other. Returns what was written, and whether each file
 // begins with the bytes of the version `known` describes, if given: then that version's entries
 // are the head of the new ones.
-using ListPieces = std::initializer_list<const EntryList*>;
 using ListFileDigests = std::array<ListFileDigest, 2>;
 struct WrittenPair {
     ListFileDigests digests;

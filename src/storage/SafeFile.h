@@ -26,6 +26,10 @@ using ReadWatcher = std::function<void(QByteArrayView soFar, qint64 size)>;
 // readWholeFile() that lets the watcher look at the bytes as they come in.
 QByteArray readWholeFile(const QString& path, qsizetype maxBytes, const ReadWatcher& watch);
 
+// Sees a file being written: the bytes written so far of all it will hold, after every piece of
+// at most 1 MiB. It may throw to end the writing; the old file then stays whole.
+using WriteWatcher = std::function<void(qint64 written, qint64 total)>;
+
 // Takes a piece of a file's head; false stops the reading.
 using PieceReader = std::function<bool(QByteArrayView piece)>;
 // Reads a regular file whose first `headLength` bytes go to `seeHead` in pieces of at most 1 MiB,

@@ -3,6 +3,9 @@
 #include "core/Failure.h"
 #include "storage/SafeFile.h"
 
+#include <algorithm>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 namespace quill {
@@ -36,6 +39,37 @@ template <typename Take> void forEachNormalByte(QByteArrayView text, Take&& take
 
 } // namespace
 
+namespace {
+
+// Whether every line break of the text is CR LF already, as in the lists' own text: then it is
+// taken as it is, without a pass per byte.
+bool onlyCrLf(QByteArrayView text) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    qsizetype breaks = 0;
+    for (const char* at = begin; at < end; ++at, ++breaks) {
+        at = static_cast<const char*>(std::memchr(at, Lf, size_t(end - at)));
+        if (!at)
+            break;
+        if (at == begin || at[-1] != Cr)
+            return false;
+    }
+    // Each LF has its own CR in front; any other CR would stand alone.
+    return std::count(begin, end, Cr) == breaks;
+}
+
+} // namespace
+
+void TextBuffer::takeText(QByteArray text) {
+    if (!onlyCrLf(text)) {
+        setText(QByteArrayView(text));
+        return;
+    }
+    if (text.size() > capacity_)
+        capacityExceeded();
+    text_ = std::move(text);
+}
+
 void TextBuffer::setText(QByteArrayView text) {
     qsizetype size = 0;
     forEachNormalByte(text, [&](char) { ++size; });
@@ -58,6 +92,16 @@ void TextBuffer::appendLine(QByteArrayView line) {
 
 void TextBuffer::writeToFile(const QString& path) const {
     writeFileAtomically(path, text_);
+}
+
+void TextBuffer::writeToFile(const QString& path, const WriteWatcher& watch) const {
+    constexpr qsizetype piece = qsizetype(1) << 20;
+    SafeFile file(path);
+    for (qsizetype at = 0; at < text_.size(); at += piece) {
+        file.write(QByteArrayView(text_).sliced(at, std::min(piece, text_.size() - at)));
+        watch(std::min(at + piece, text_.size()), text_.size());
+    }
+    file.commit();
 }
 
 } // namespace quill

@@ -102,6 +102,7 @@ void NotesCommands::saveAs() {
         return;
     // Always rich text, whatever the filter entry or extension. A failed save leaves the old
     // file whole.
+    const WaitCursor busy;
     SafeFile notes(*file);
     try {
         notes.write(saveNotes(*pane_.document()));

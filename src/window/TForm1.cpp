@@ -16,6 +16,7 @@
 #include "window/FormServices.h"
 #include "window/LauncherCommands.h"
 #include "window/ListingCommands.h"
+#include "window/LongWork.h"
 #include "window/NotesCommands.h"
 #include "window/RegistryCommands.h"
 #include "window/TextContrast.h"
@@ -104,6 +105,9 @@ void setColours(QWidget* control, const ColourPair& colours, QPalette::ColorRole
 std::optional<QString> failureOf(const std::function<void()>& work) {
     try {
         work();
+    } catch (const WorkCancelled&) {
+        // The user stopped long work in its progress window: nothing to report.
+        return std::nullopt;
     } catch (const Failure& failure) {
         return failure.message();
     } catch (const std::bad_alloc&) {

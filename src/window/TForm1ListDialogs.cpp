@@ -3,6 +3,7 @@
 #include "fields/FieldCombo.h"
 #include "storage/ListFile.h"
 #include "window/FormServices.h"
+#include "window/LongWork.h"
 #include "window/TForm1.h"
 
 namespace quill {
@@ -47,11 +48,12 @@ void TForm1::OpenList1Click() {
     const std::optional<QString> file = showFileDialog(OpenDialog1);
     if (!file)
         return;
+    LongWork work(*services_.dialogs, u"Open List Primary Field As...."_s);
     // The field is emptied only for a list that was read: a file that cannot be opened keeps
-    // its unsaved entries and edit text, without a message.
+    // its unsaved entries and edit text, without a message; so does a reading cancelled.
     EntryList entries;
     try {
-        entries = readListFile(*file);
+        entries = readListFile(*file, work.readWatcher());
     } catch (const OpenFailure&) {
         return;
     }
@@ -60,8 +62,10 @@ void TForm1::OpenList1Click() {
 }
 
 void TForm1::SaveListOtherName1Click() {
-    if (const std::optional<QString> file = showFileDialog(SaveDialog1))
-        writeListFile(*file, ComboBox1->entries());
+    if (const std::optional<QString> file = showFileDialog(SaveDialog1)) {
+        LongWork work(*services_.dialogs, u"Save List Primary Field As..."_s);
+        writeListFile(*file, ComboBox1->entries(), work.writeWatcher());
+    }
 }
 
 void TForm1::Open1Click() {
@@ -70,12 +74,19 @@ void TForm1::Open1Click() {
         return;
     // Each field keeps its edit text, and its entries unless its file was read whole. A first
     // file that cannot be opened ends the command before the second showing; a second one leaves
-    // the secondary field as it was and the primary field with what the first gave.
+    // the secondary field as it was and the primary field with what the first gave. A reading
+    // cancelled counts as a file that could not be opened.
     try {
-        ComboBox1->replaceAllEntries(readListFile(*first));
-        if (const std::optional<QString> second = showFileDialog(OpenDialog3))
-            ComboBox2->replaceAllEntries(readListFile(*second));
+        {
+            LongWork work(*services_.dialogs, u"Open..."_s);
+            ComboBox1->replaceAllEntries(readListFile(*first, work.readWatcher()));
+        }
+        if (const std::optional<QString> second = showFileDialog(OpenDialog3)) {
+            LongWork work(*services_.dialogs, u"Open..."_s);
+            ComboBox2->replaceAllEntries(readListFile(*second, work.readWatcher()));
+        }
     } catch (const OpenFailure&) {
+    } catch (const WorkCancelled&) {
     }
 }
 
@@ -83,9 +94,15 @@ void TForm1::Save1Click() {
     const std::optional<QString> first = showFileDialog(SaveDialog3);
     if (!first)
         return;
-    writeListFile(*first, ComboBox1->entries());
-    if (const std::optional<QString> second = showFileDialog(SaveDialog3))
-        writeListFile(*second, ComboBox2->entries());
+    // Cancelled, a file keeps its old contents; a cancelled first one ends the command.
+    {
+        LongWork work(*services_.dialogs, u"Save..."_s);
+        writeListFile(*first, ComboBox1->entries(), work.writeWatcher());
+    }
+    if (const std::optional<QString> second = showFileDialog(SaveDialog3)) {
+        LongWork work(*services_.dialogs, u"Save..."_s);
+        writeListFile(*second, ComboBox2->entries(), work.writeWatcher());
+    }
 }
 
 } // namespace quill

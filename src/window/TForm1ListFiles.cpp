@@ -3,6 +3,8 @@
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
 #include "storage/TextBuffer.h"
+#include "window/FormServices.h"
+#include "window/LongWork.h"
 #include "window/TForm1.h"
 #include "window/UndoCommands.h"
 #include "window/WaitCursor.h"
@@ -64,7 +66,8 @@ void TForm1::saveFields() {
     // other writers saved since this window read the files is merged in, never written over.
     std::optional<MergedPair> merged;
     {
-        WaitCursor busy(false);
+        // Saving millions of entries takes a while even when no other writer holds the folder.
+        WaitCursor busy;
         merged = listPair_->save(
             {ComboBox1->entries(), ComboBox2->entries()},
             {ComboBox1->selectedIndex(), ComboBox2->selectedIndex()}, [&busy] { busy.show(); },
@@ -93,8 +96,26 @@ void TForm1::SaveFields1Click() {
 }
 
 void TForm1::SaveBoth1Click() {
-    Memo1.setText(listText(ComboBox1->entries()) + listText(ComboBox2->entries()));
-    Memo1.writeToFile(fixedFile(BothFileName));
+    LongWork work(*services_.dialogs, u"Save Both Fields Consecutively..."_s);
+    // Composed aside: a save cancelled in its progress window leaves the buffer as it was too.
+    // Composing the text and writing it are the two halves of the work.
+    const auto half = [&work](qint64 first) -> WriteWatcher {
+        return [&work, first](qint64 done, qint64 total) {
+            work.step(first * total + done, 2 * total);
+        };
+    };
+    TextBuffer both;
+    both.setCapacity(Memo1.capacity());
+    both.takeText(listText({&ComboBox1->entries(), &ComboBox2->entries()}, half(0)));
+    try {
+        both.writeToFile(fixedFile(BothFileName), half(1));
+    } catch (const WorkCancelled&) {
+        throw;
+    } catch (...) {
+        Memo1 = std::move(both);
+        throw;
+    }
+    Memo1 = std::move(both);
 }
 
 void TForm1::SaveActual1Click() {

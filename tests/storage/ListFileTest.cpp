@@ -1,6 +1,7 @@
 #include "storage/ListFile.h"
 #include "core/Failure.h"
 #include "storage/SafeFile.h"
+#include "storage/TextBuffer.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,68 @@ protected:
 
     QTemporaryDir dir_;
 };
+
+// Watched writes of lists and of the composing buffer: the watcher sees the bytes grow to the
+// file's size; one that throws ends the writing with the old file whole and no temporary left.
+TEST_F(ListFileTest, watchedWrites_reportUpToTheSize_andAThrowKeepsTheOldFile) {
+    struct Stop {};
+    for (const int count : {1, 1000, 300'000}) {
+        EntryList entries;
+        for (int i = 0; i < count; ++i)
+            entries.append(QByteArray("entry ") + QByteArray::number(i));
+        // Both lists composed in one text, the work seen as it grows.
+        std::vector<qint64> composed;
+        const QByteArray twice = listText({&entries, &entries}, [&](qint64 done, qint64 total) {
+            EXPECT_EQ(total, 2 * listText(entries).size());
+            composed.push_back(done);
+        });
+        EXPECT_EQ(twice, listText(entries) + listText(entries));
+        EXPECT_TRUE(std::is_sorted(composed.begin(), composed.end()));
+        EXPECT_EQ(composed.back(), twice.size());
+        EXPECT_GE(composed.size(), std::size_t(twice.size() >> 20));
+        TextBuffer buffer;
+        buffer.setText(listText(entries));
+        const std::function<void(const QString&, const WriteWatcher&)> writers[] = {
+            [&](const QString& file, const WriteWatcher& watch) {
+                writeListFile(file, entries, watch);
+            },
+            [&](const QString& file, const WriteWatcher& watch) {
+                buffer.writeToFile(file, watch);
+            }};
+        for (const auto& write : writers) {
+            const QString file = path(u"watched.log"_s);
+            test::writeBytes(file, "old\r\n");
+            std::vector<qint64> seen;
+            write(file, [&](qint64 written, qint64 total) {
+                EXPECT_EQ(total, listText(entries).size());
+                seen.push_back(written);
+            });
+            EXPECT_EQ(test::fileBytes(file), listText(entries)) << count;
+            ASSERT_FALSE(seen.empty());
+            EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+            EXPECT_EQ(seen.back(), listText(entries).size());
+            EXPECT_GE(seen.size(), std::size_t(listText(entries).size() >> 20)) << count;
+
+            test::writeBytes(file, "old\r\n");
+            EXPECT_THROW(write(file, [](qint64, qint64) { throw Stop{}; }), Stop);
+            EXPECT_EQ(test::fileBytes(file), "old\r\n");
+            EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{u"watched.log"_s});
+        }
+    }
+}
+
+TEST_F(ListFileTest, watchedRead_seesTheFileAndAThrowEndsIt) {
+    struct Stop {};
+    test::writeBytes(path(u"a.log"_s), "x\r\ny\r\n");
+    qint64 seenSize = 0;
+    const EntryList entries =
+        readListFile(path(u"a.log"_s),
+                     [&](QByteArrayView soFar, qint64 size) { seenSize = soFar.size() + size; });
+    EXPECT_EQ(entries.size(), 2);
+    EXPECT_EQ(seenSize, 12);
+    EXPECT_THROW(readListFile(path(u"a.log"_s), [](QByteArrayView, qint64) { throw Stop{}; }),
+                 Stop);
+}
 
 TEST_F(ListFileTest, saveEmptyList_givesZeroBytes_andLoadsEmpty) {
     test::writeBytes(path(u"Phrase.log"_s), "old\r\n");

@@ -22,6 +22,10 @@ TEST_P(TextBufferNormalise, setText_makesEveryBreakCrLf) {
     TextBuffer buffer;
     buffer.setText(GetParam().text);
     EXPECT_EQ(buffer.text(), QByteArray(GetParam().normal));
+    // Taking a text's own buffer gives the same, whether it is normal already or not.
+    TextBuffer taken;
+    taken.takeText(QByteArray(GetParam().text));
+    EXPECT_EQ(taken.text(), QByteArray(GetParam().normal));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -30,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NormalCase{"a\r\nb\r\n", "a\r\nb\r\n"}, NormalCase{"a\rb\r", "a\r\nb\r\n"},
                       NormalCase{"a\nb\n", "a\r\nb\r\n"}, NormalCase{"a\n\rb", "a\r\n\r\nb"},
                       NormalCase{"\r\r\n\n", "\r\n\r\n\r\n"}, NormalCase{"x\r\n\r", "x\r\n\r\n"},
-                      NormalCase{"\xff\xfe\n", "\xff\xfe\r\n"}));
+                      NormalCase{"\xff\xfe\n", "\xff\xfe\r\n"}, NormalCase{"\na", "\r\na"},
+                      NormalCase{"a\r\n\rb", "a\r\n\r\nb"}, NormalCase{"a\r\r\n", "a\r\n\r\n"}));
 
 TEST(TextBufferTest, textOverCapacity_failsAndLeavesTextUnchanged) {
     TextBuffer buffer;
@@ -48,6 +53,8 @@ TEST(TextBufferTest, textOverCapacity_failsAndLeavesTextUnchanged) {
     buffer.setText("12345678");
     EXPECT_EQ(buffer.text(), QByteArray("12345678"));
     EXPECT_THROW(buffer.appendLine(""), Failure);
+    EXPECT_EQ(buffer.text(), QByteArray("12345678"));
+    EXPECT_THROW(buffer.takeText("1\r\n3456789"), Failure);
     EXPECT_EQ(buffer.text(), QByteArray("12345678"));
 }
 

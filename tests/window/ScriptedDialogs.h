@@ -2,6 +2,7 @@
 
 #include "dialogs/Dialogs.h"
 
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <deque>
@@ -53,6 +54,7 @@ public:
             explicit Scripted(ScriptedDialogs& owner) : owner_(owner) {}
             bool update(qint64 done) override {
                 owner_.progressUpdates.push_back(done);
+                owner_.busyAtUpdates.push_back(QGuiApplication::overrideCursor() != nullptr);
                 if (owner_.cancelProgressFrom >= 0 && done >= owner_.cancelProgressFrom)
                     return false;
                 return owner_.cancelProgressAt == 0 ||
@@ -63,6 +65,7 @@ public:
             ScriptedDialogs& owner_;
         };
         progressUpdates.clear();
+        busyAtUpdates.clear();
         return std::make_unique<Scripted>(*this);
     }
 
@@ -114,6 +117,8 @@ public:
     qint64 cancelProgressFrom = -1;
     QStringList progressCaptions;
     std::vector<qint64> progressUpdates;
+    // Whether the busy cursor was shown at each update.
+    std::vector<bool> busyAtUpdates;
 };
 
 } // namespace quill::test
