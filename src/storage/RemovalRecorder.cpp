@@ -183,7 +183,7 @@ void RemovalRecorder::commit() {
     history_.trim(limit_);
 }
 
-void RemovalRecorder::fail(int error, const QString& name) {
+void RemovalRecorder::fail(int error, QString name) {
     rollBack();
     const QString message =
         u"Cannot save the lists: the removal history \"%1\" cannot be written"_s.arg(

@@ -42,7 +42,8 @@ private:
     void openNewest();
     void startFile(qint64 number);
     void flush();
-    [[noreturn]] void fail(int error, const QString& name);
+    // Takes the name by value: it often belongs to a file that the roll back forgets.
+    [[noreturn]] void fail(int error, QString name);
     void rollBack();
 
     RemovalHistory history_;
