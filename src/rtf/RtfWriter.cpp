@@ -209,7 +209,11 @@ void RtfWriter::writeCharFormat(const QTextCharFormat& format) {
 
 void RtfWriter::writeImage(const QTextCharFormat& format) {
     const QTextImageFormat image = format.toImageFormat();
-    const StoredImage stored = storedImage(document_, image.name());
+    // A picture shown many times is encoded once.
+    auto found = images_.constFind(image.name());
+    if (found == images_.constEnd())
+        found = images_.insert(image.name(), storedImage(document_, image.name()));
+    const StoredImage& stored = *found;
     if (stored.bytes.isEmpty())
         return;
     const double width = image.width() > 0 ? image.width() : stored.pixels.width();
@@ -260,7 +264,8 @@ void RtfWriter::writeText(QStringView text) {
                                    : symbol && QChar::isLetter(unit)
                                        ? 0
                                        : static_cast<unsigned char>(unit);
-        if (byte >= 0x20 && byte < 0x80)
+        // DEL goes as \uN too: double-byte code pages read the byte as no character.
+        if (byte >= 0x20 && byte < 0x7F)
             body_ += char(byte);
         else if (byte >= 0x80)
             appendHex(body_, byte);
