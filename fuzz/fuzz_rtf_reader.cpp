@@ -38,9 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QTextDocument asGiven;
     quill::loadNotes(bytes, asGiven);
-    // The same bytes as the body of a rich text file, so every input reaches the reader.
-    QTextDocument rich;
-    quill::loadNotes(QByteArray("{\\rtf1 ").append(bytes), rich);
+    // Other bytes also go in as the body of a rich text file, so every input reaches the reader.
+    const bool richAsGiven = quill::isRichText(bytes);
+    QTextDocument body;
+    if (!richAsGiven)
+        quill::loadNotes(QByteArray("{\\rtf1 ").append(bytes), body);
+    const QTextDocument& rich = richAsGiven ? asGiven : body;
     QTextDocument reread;
     quill::loadNotes(quill::saveNotes(rich), reread);
     // An empty document is written as one whole, empty paragraph.

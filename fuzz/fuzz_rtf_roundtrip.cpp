@@ -99,7 +99,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const QImage pngImage = QImage::fromData(encodedImage("PNG"));
     static const QImage jpegImage = QImage::fromData(encodedImage("JPEG"));
-    constexpr int maxImages = 16;
+    constexpr int maxImages = 8;
+    constexpr int maxShown = 32;
     Input input(data, size);
     QTextDocument document;
     QTextCursor cursor(&document);
@@ -107,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // cursor, which makes a long paragraph of many runs take minutes.
     cursor.beginEditBlock();
     int images = 0;
+    int shown = 0;
     while (!input.atEnd()) {
         switch (input.byte() % 6) {
         case 0:
@@ -136,9 +138,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 5: {
-            // A few pictures, then the same ones again: encoding a picture costs as much as
-            // writing thousands of runs, and a new one tests nothing the first few did not.
+            // A few pictures, shown a few dozen times at most: every one shown is written and
+            // decoded again, which costs as much as thousands of runs, and tests nothing the
+            // first few did not.
             const unsigned bits = input.byte();
+            if (shown == maxShown)
+                break;
+            ++shown;
             const bool added = images < maxImages;
             const QString name =
                 QStringLiteral("image%1").arg(added ? ++images : 1 + int(bits / 2 % maxImages));
