@@ -1,5 +1,10 @@
 // Notes files at size: a 10 MB rich text file of 100,000 formatted paragraphs loaded into a
-// document and saved again, and a 20 MB plain text file loaded.
+// document and saved again, and a 20 MB plain text file loaded. Then the writer and the reader
+// on documents of 1,000 to 100,000 small runs of ever other formats, to show how their time
+// grows with the document: the processor time per run ("cpu_us/run") stays flat when the time
+// grows linearly.
+#include "BenchTiming.h"
+#include "RtfRunSamples.h"
 #include "RtfSamples.h"
 #include "rtf/NotesDocument.h"
 
@@ -7,12 +12,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
 
+using quill::bench::fillRunDocument;
 using quill::bench::plainText;
 using quill::bench::richText;
+using quill::bench::runRichText;
 
 void loadDocument(benchmark::State& state, const QByteArray& bytes) {
     for (auto _ : state) {
@@ -47,5 +55,75 @@ void loadPlainText20MB(benchmark::State& state) {
     loadDocument(state, plainText());
 }
 BENCHMARK(loadPlainText20MB)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The processor time of one pass over the document, per run: on a machine busy with other work
+// the wall time grows with the load as well.
+void perRun(benchmark::State& state, double milliseconds) {
+    state.SetComplexityN(state.range(0));
+    state.counters["cpu_us/run"] = milliseconds * 1e3 / double(state.range(0)) /
+                                   double(std::max<qint64>(state.iterations(), 1));
+}
+
+void writeRuns(benchmark::State& state) {
+    QTextDocument document;
+    fillRunDocument(document, int(state.range(0)));
+    double milliseconds = 0;
+    for (auto _ : state) {
+        const double start = ::bench::processMilliseconds();
+        QByteArray saved = quill::saveNotes(document);
+        benchmark::DoNotOptimize(saved);
+        milliseconds += ::bench::processMilliseconds() - start;
+    }
+    perRun(state, milliseconds);
+}
+BENCHMARK(writeRuns)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+void readRuns(benchmark::State& state) {
+    const QByteArray bytes = runRichText(int(state.range(0)));
+    double milliseconds = 0;
+    for (auto _ : state) {
+        auto document = std::make_unique<QTextDocument>();
+        const double start = ::bench::processMilliseconds();
+        quill::loadNotes(bytes, *document);
+        milliseconds += ::bench::processMilliseconds() - start;
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    perRun(state, milliseconds);
+    state.counters["MB"] = bytes.size() / 1e6;
+}
+BENCHMARK(readRuns)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+// What the writer made of the run document, read back.
+void rereadRuns(benchmark::State& state) {
+    QTextDocument written;
+    fillRunDocument(written, int(state.range(0)));
+    const QByteArray bytes = quill::saveNotes(written);
+    double milliseconds = 0;
+    for (auto _ : state) {
+        auto document = std::make_unique<QTextDocument>();
+        const double start = ::bench::processMilliseconds();
+        quill::loadNotes(bytes, *document);
+        milliseconds += ::bench::processMilliseconds() - start;
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    perRun(state, milliseconds);
+}
+BENCHMARK(rereadRuns)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QTextImageFormat>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace quill {
@@ -47,6 +48,15 @@ void appendHex(QByteArray& out, unsigned char byte) {
     out += "\\'";
     out += digits[byte >> 4];
     out += digits[byte & 15];
+}
+
+// A control word and its number, without the temporary byte arrays that cost an allocation
+// per character of text outside Windows-1252.
+void appendWord(QByteArray& out, const char* word, long long value) {
+    char digits[24];
+    const char* end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+    out += word;
+    out.append(digits, end - digits);
 }
 
 int twips(double pixels) {
@@ -111,7 +121,7 @@ void RtfWriter::writeBlock(const QTextBlock& block) {
         body_ += "\\ql";
     const auto length = [this](const char* word, double pixels) {
         if (const int value = twips(pixels); value != 0)
-            body_ += word + QByteArray::number(value);
+            appendWord(body_, word, value);
     };
     length("\\li", format.leftMargin());
     length("\\ri", format.rightMargin());
@@ -178,11 +188,11 @@ void RtfWriter::writeCharFormat(const QTextCharFormat& format) {
     const QStringList families = format.fontFamilies().toStringList();
     if (!families.isEmpty() && !families.front().isEmpty()) {
         const int charset = std::max(format.intProperty(fontCharsetProperty), 0);
-        body_ += "\\f" + QByteArray::number(fontIndex(families.front(), charset));
+        appendWord(body_, "\\f", fontIndex(families.front(), charset));
         charset_ = charset;
     }
     if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
-        body_ += "\\fs" + QByteArray::number(std::lround(format.fontPointSize() * 2));
+        appendWord(body_, "\\fs", std::lround(format.fontPointSize() * 2));
     if (format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= QFont::DemiBold)
         body_ += "\\b";
     if (format.fontItalic())
@@ -199,7 +209,7 @@ void RtfWriter::writeCharFormat(const QTextCharFormat& format) {
         body_ += "\\sub";
     const auto color = [this](const char* word, const QBrush& brush) {
         if (brush.style() != Qt::NoBrush)
-            body_ += word + QByteArray::number(colorIndex(brush.color()));
+            appendWord(body_, word, colorIndex(brush.color()));
     };
     if (format.hasProperty(QTextFormat::ForegroundBrush))
         color("\\cf", format.foreground());
@@ -209,7 +219,11 @@ void RtfWriter::writeCharFormat(const QTextCharFormat& format) {
 
 void RtfWriter::writeImage(const QTextCharFormat& format) {
     const QTextImageFormat image = format.toImageFormat();
-    const StoredImage stored = storedImage(document_, image.name());
+    // A picture shown many times is encoded once.
+    auto found = images_.constFind(image.name());
+    if (found == images_.constEnd())
+        found = images_.insert(image.name(), storedImage(document_, image.name()));
+    const StoredImage& stored = *found;
     if (stored.bytes.isEmpty())
         return;
     const double width = image.width() > 0 ? image.width() : stored.pixels.width();
@@ -260,12 +274,15 @@ void RtfWriter::writeText(QStringView text) {
                                    : symbol && QChar::isLetter(unit)
                                        ? 0
                                        : static_cast<unsigned char>(unit);
-        if (byte >= 0x20 && byte < 0x80)
+        // DEL goes as \uN too: double-byte code pages read the byte as no character.
+        if (byte >= 0x20 && byte < 0x7F)
             body_ += char(byte);
         else if (byte >= 0x80)
             appendHex(body_, byte);
-        else
-            body_ += "\\u" + QByteArray::number(qint16(unit)) + '?';
+        else {
+            appendWord(body_, "\\u", qint16(unit));
+            body_ += '?';
+        }
     }
 }
 

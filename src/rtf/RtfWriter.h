@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rtf/RtfImages.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QHash>
@@ -44,6 +46,7 @@ private:
     int charset_ = 0;      // of the font of the text being written
     QList<QColor> colors_; // \colortbl entries from 1
     QHash<QRgb, int> colorIndexes_;
+    QHash<QString, StoredImage> images_; // by name, as written
 };
 
 } // namespace quill

@@ -108,6 +108,38 @@ TEST(RtfRoundTrip, pictures_areShownAndWrittenBackWithTheirBytes) {
     EXPECT_EQ(storedImage(second, images[1].name()).bytes, jpeg);
 }
 
+TEST(RtfRoundTrip, picturesShownAgain_areWrittenEachTimeWithTheirSizes) {
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(QColor(200, 30, 60));
+    QTextDocument document;
+    document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("p.png")), image);
+    QTextCursor cursor(&document);
+    const QList<std::pair<qreal, qreal>> sizes = {{12, 8}, {6, 4}, {3, 2}};
+    for (const auto& [width, height] : sizes) {
+        QTextImageFormat format;
+        format.setName(QStringLiteral("p.png"));
+        format.setWidth(width);
+        format.setHeight(height);
+        cursor.insertImage(format);
+        cursor.insertText(QStringLiteral(" "));
+    }
+    const QByteArray saved = saveNotes(document);
+    const QByteArray hex = encoded(image, "PNG").toHex();
+    EXPECT_EQ(saved.count("\\pict"), sizes.size());
+    EXPECT_EQ(QString::fromLatin1(saved).remove(u'\n').count(QString::fromLatin1(hex)),
+              sizes.size());
+
+    QTextDocument reread;
+    loadNotes(saved, reread);
+    QList<std::pair<qreal, qreal>> read;
+    for (auto it = reread.begin().begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        for (int i = 0; format.isImageFormat() && i < it.fragment().length(); ++i)
+            read.append({format.toImageFormat().width(), format.toImageFormat().height()});
+    }
+    EXPECT_EQ(read, sizes);
+}
+
 struct KeptCase {
     const char* name;
     QByteArray bytes;
@@ -126,6 +158,9 @@ TEST(RtfRoundTrip, charsetsHiddenTextAndSmallCaps_areWrittenBack) {
          R"(\\fcharset134 \\u23435\?\\u20307\?;\})"},
         {"symbol font text", "{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset2 Symbol;}}\\f0 a\\'b7}",
          R"(\{\\f1 \\u945\?\\u8226\?\})"},
+        {"control character in a double-byte font",
+         "{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset128 Gothic;}}\\f0 a\\u127?b\\u1?c}",
+         R"(a\\u127\?b\\u1\?c)"},
         {"hidden text", "{\\rtf1 a{\\v secret}b\\par c}", R"(\{\\v secret\}\{b\})"},
         {"small capitals", "{\\rtf1 a{\\scaps Small}b}", R"(\{\\scaps Small\})"},
         {"hidden text of a word processor", formatting, R"(\\v secret\})"},
