@@ -21,6 +21,7 @@
 #include "window/RegistryCommands.h"
 #include "window/TextContrast.h"
 #include "window/UndoCommands.h"
+#include "window/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -411,8 +412,11 @@ void TForm1::Exit2Click() {
 }
 
 void TForm1::FormDragDrop() {
-    const FileDrop::Addition addition =
-        FileDrop::addition(droppedFile_, {ComboBox1->entries(), ComboBox2->entries()});
+    const FileDrop::Addition addition = [this] {
+        // A vocabulary of a million lookups takes a while to read before the question shows.
+        WaitCursor busy;
+        return FileDrop::addition(droppedFile_, {ComboBox1->entries(), ComboBox2->entries()});
+    }();
     if (addition.fresh == 0)
         throw Failure(u"%1 holds no pair that the lists do not have already"_s.arg(
             QFileInfo(droppedFile_).fileName()));

@@ -4,6 +4,9 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <atomic>
+#include <thread>
+
 namespace quill::test {
 namespace {
 
@@ -90,6 +93,29 @@ TEST_F(FileDropTest, fileWithoutNewPairsOrOfNoKnownKind_isReportedAndChangesNoth
     EXPECT_TRUE(dialogs.questions.empty());
     EXPECT_EQ(file(u"Phrase.log"_s), "a\r\n");
     EXPECT_EQ(texts(*form->ComboBox1), QStringList{u"a"_s});
+}
+
+TEST_F(FileDropTest, largeFile_showsTheBusyCursorWhileItIsRead) {
+    QByteArray csv;
+    for (int i = 0; i < 300'000; ++i)
+        csv += "word " + QByteArray::number(i) + ",meaning\r\n";
+    writeBytes(path(u"big.csv"_s), csv);
+    makeForm().FormActivate();
+    dialogs.okAnswer = false;
+    std::atomic<bool> running{true}, seen{false};
+    // Only whether a cursor is set is read here, while the window's thread reads the file.
+    std::thread watcher([&] {
+        while (running && !seen)
+            seen = QGuiApplication::overrideCursor() != nullptr;
+    });
+    EXPECT_TRUE(dropFile(form.get(), u"big.csv"_s));
+    running = false;
+    watcher.join();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(dialogs.questions[0].text.startsWith(u"Add 300000 new pairs from big.csv?"_s))
+        << dialogs.questions[0].text.toStdString();
 }
 
 } // namespace
