@@ -47,6 +47,23 @@ ExchangeResult wrongCommandLine(const QString& reason, const QString& usage) {
     return result;
 }
 
+ExchangeResult runParsed(QCommandLineParser& parser, const QStringList& arguments,
+                         const QCommandLineOption& help, const QString& usage,
+                         const std::function<ExchangeResult()>& run) {
+    if (!parser.parse(arguments))
+        return wrongCommandLine(parser.errorText(), usage);
+    if (parser.isSet(help)) {
+        ExchangeResult result;
+        result.standardOutput = (usage + u'\n' + exchangeStatusHelp()).toUtf8();
+        return result;
+    }
+    try {
+        return run();
+    } catch (const Failure& failure) {
+        return finished(ExchangeNothingWritten, failure.message());
+    }
+}
+
 QString pairCount(qsizetype count) {
     return count == 1 ? u"1 pair"_s : u"%1 pairs"_s.arg(count);
 }
@@ -235,19 +252,10 @@ ExchangeResult runExchange(const QStringList& arguments, std::FILE* standardInpu
         parser.addOption({u"language"_s, u"Kindle words of this language."_s, u"xx"_s});
         parser.addOption({u"deck"_s, u"Anki notes of this deck."_s, u"name"_s});
     }
-    if (!parser.parse(arguments))
-        return wrongCommandLine(parser.errorText(), usage);
-    if (parser.isSet(help)) {
-        ExchangeResult result;
-        result.standardOutput = (usage + u'\n' + exchangeStatusHelp()).toUtf8();
-        return result;
-    }
-    try {
+    return runParsed(parser, arguments, help, usage, [&] {
         return exporting ? exportPairs(parser, parser.value(output))
                          : importPairs(parser, standardInput);
-    } catch (const Failure& failure) {
-        return finished(ExchangeNothingWritten, failure.message());
-    }
+    });
 }
 
 int reportExchange(const ExchangeResult& result, std::FILE* out, std::FILE* err) {

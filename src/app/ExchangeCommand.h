@@ -5,6 +5,10 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
+
+class QCommandLineOption;
+class QCommandLineParser;
 
 namespace quill {
 
@@ -36,6 +40,12 @@ QString pairCount(qsizetype count);
 // Why the folder argument at `index` (the current folder when there is none) cannot be worked
 // on; empty when it is a folder.
 QString folderProblem(const QStringList& positional, qsizetype index);
+
+// Parses the arguments, then answers --help with the usage and the statuses, or runs the
+// command; a wrong command line is status 2 and a failure status 3.
+ExchangeResult runParsed(QCommandLineParser& parser, const QStringList& arguments,
+                         const QCommandLineOption& help, const QString& usage,
+                         const std::function<ExchangeResult()>& run);
 
 // True when the first argument after the program is "export" or "import".
 bool isExchangeCommand(const QStringList& arguments);

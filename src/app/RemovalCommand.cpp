@@ -1,6 +1,5 @@
 #include "app/RemovalCommand.h"
 
-#include "core/Failure.h"
 #include "exchange/FolderPairs.h"
 #include "storage/RemovalHistory.h"
 
@@ -147,18 +146,8 @@ ExchangeResult runRemoval(const QStringList& arguments) {
         parser.addOption({u"since"_s, u"Pairs removed at or after this time."_s, u"time"_s});
         parser.addOption({u"match"_s, u"Text in the word or the meaning."_s, u"text"_s});
     }
-    if (!parser.parse(arguments))
-        return wrongCommandLine(parser.errorText(), usage);
-    if (parser.isSet(help)) {
-        ExchangeResult result;
-        result.standardOutput = (usage + u'\n' + exchangeStatusHelp()).toUtf8();
-        return result;
-    }
-    try {
-        return listing ? listRemoved(parser) : restore(parser);
-    } catch (const Failure& failure) {
-        return finished(ExchangeNothingWritten, failure.message());
-    }
+    return runParsed(parser, arguments, help, usage,
+                     [&] { return listing ? listRemoved(parser) : restore(parser); });
 }
 
 } // namespace quill
