@@ -8,6 +8,7 @@
 // The history goes to a state folder of the bench's own, never the user's.
 
 #include "BenchTiming.h"
+#include "WordLists.h"
 #include "app/RemovalCommand.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
@@ -41,16 +42,6 @@ qint64 residentKiB() {
     return 0;
 }
 
-quill::EntryList makeList(const char* kind, qsizetype count) {
-    quill::EntryList list;
-    char entry[32];
-    for (qsizetype i = 0; i < count; ++i) {
-        const int size = std::snprintf(entry, sizeof entry, "%s%09lld", kind, (long long)i);
-        list.append(QByteArrayView(entry, size));
-    }
-    return list;
-}
-
 qint64 folderBytes(const QString& folder) {
     qint64 bytes = 0;
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files))
@@ -61,7 +52,8 @@ qint64 folderBytes(const QString& folder) {
 void clearingSave(qsizetype count, const QString& state) {
     const QString phrase = QString::fromUtf16(quill::PhraseFileName);
     const QString mean = QString::fromUtf16(quill::MeanFileName);
-    const quill::ListPair made{makeList("phrase ", count), makeList("meaning ", count)};
+    const quill::ListPair made{bench::numberedList("phrase ", count),
+                               bench::numberedList("meaning ", count)};
     quill::writeListFilePair(phrase, made.first, mean, made.second);
     const double files = double(QFileInfo(phrase).size() + QFileInfo(mean).size());
     std::vector<double> plain, removing;
@@ -111,7 +103,8 @@ void restore(qsizetype count, const QString& state) {
         QFile::remove(QString::fromUtf16(quill::PhraseFileName));
         QFile::remove(QString::fromUtf16(quill::MeanFileName));
         {
-            const quill::ListPair removed{makeList("word ", count), makeList("meaning ", count)};
+            const quill::ListPair removed{bench::numberedList("word ", count),
+                                          bench::numberedList("meaning ", count)};
             quill::RemovalRecorder recorder{quill::RemovalHistory(folder)};
             recorder.record(removed.view(), {{0, count}}, u"Clear All Fields"_s, 0);
             recorder.sync();

@@ -7,6 +7,7 @@
 //   build/dev/bench/bench_shared_save [entries ...] [--folder DIR]   (default 1000000 10000000)
 
 #include "BenchTiming.h"
+#include "WordLists.h"
 #include "storage/ListFile.h"
 #include "storage/ListPairSync.h"
 
@@ -30,16 +31,6 @@ constexpr int Repeats = 5;
 
 void resetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-quill::EntryList makeList(const char* kind, qsizetype count) {
-    quill::EntryList list;
-    char entry[32];
-    for (qsizetype i = 0; i < count; ++i) {
-        const int size = std::snprintf(entry, sizeof entry, "%s%09lld", kind, (long long)i);
-        list.append(QByteArrayView(entry, size));
-    }
-    return list;
 }
 
 void appendOutside(const QString& name, const QByteArray& line) {
@@ -70,7 +61,8 @@ std::pair<double, double> mediansByTurns(const std::function<void()>& first,
 void run(qsizetype count) {
     const QString phrase = QString::fromUtf16(quill::PhraseFileName);
     const QString mean = QString::fromUtf16(quill::MeanFileName);
-    quill::writeListFilePair(phrase, makeList("phrase ", count), mean, makeList("meaning ", count));
+    quill::writeListFilePair(phrase, bench::numberedList("phrase ", count), mean,
+                             bench::numberedList("meaning ", count));
     const double files = double(QFileInfo(phrase).size() + QFileInfo(mean).size());
 
     const qint64 emptyKiB = bench::statusKiB("VmRSS:");

@@ -8,6 +8,10 @@
 #include <QRandomGenerator>
 #include <QString>
 
+#include "core/EntryList.h"
+
+#include <cstdio>
+
 namespace bench {
 
 // `entries` lines of 6 to 12 random letters (about 10 bytes a line), each ended by CR LF.
@@ -36,6 +40,17 @@ inline void writeWordListPair(const QDir& folder, int entries) {
         writeWordList(folder.filePath(name + u".part"_s), entries, random);
         QDir(folder).rename(name + u".part"_s, name);
     }
+}
+
+// `count` entries "KIND000000000", "KIND000000001", ... in memory.
+inline quill::EntryList numberedList(const char* kind, qsizetype count) {
+    quill::EntryList list;
+    char entry[32];
+    for (qsizetype i = 0; i < count; ++i) {
+        const int size = std::snprintf(entry, sizeof entry, "%s%09lld", kind, (long long)i);
+        list.append(QByteArrayView(entry, size));
+    }
+    return list;
 }
 
 } // namespace bench
