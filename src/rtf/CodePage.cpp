@@ -1,6 +1,10 @@
 #include "rtf/CodePage.h"
 
+#include <QMutex>
+#include <QMutexLocker>
+
 #include <algorithm>
+#include <map>
 #include <utility>
 
 namespace quill {
@@ -102,6 +106,25 @@ CodePage::CodePage(int number) : number_(number) {
         table_[byte] = text.size() == 1 ? text.front().unicode() : char16_t(0xFFFD);
         decoder.resetState();
     }
+}
+
+std::shared_ptr<const CodePage> CodePage::shared(int number) {
+    // Files name few pages; ever new numbers beyond these are built for each reader alone.
+    constexpr std::size_t maxShared = 256;
+    static QMutex mutex;
+    static std::map<int, std::shared_ptr<const CodePage>> pages;
+    {
+        const QMutexLocker lock(&mutex);
+        if (const auto found = pages.find(number); found != pages.end())
+            return found->second;
+    }
+    auto page = std::make_shared<const CodePage>(number);
+    if (!page->isMultiByte()) {
+        const QMutexLocker lock(&mutex);
+        if (pages.size() < maxShared)
+            pages.emplace(number, page);
+    }
+    return page;
 }
 
 QString CodePage::decode(QByteArrayView bytes) const {

@@ -16,6 +16,10 @@ class CodePage {
 public:
     // Unknown numbers fall back to Windows-1252.
     explicit CodePage(int number);
+    // The page for a number, shared by every reader in the process: a single-byte page's table
+    // is built once, by decoding each of its bytes. Multi-byte pages are made afresh, since
+    // their decoder is not shared between threads.
+    static std::shared_ptr<const CodePage> shared(int number);
 
     int number() const { return number_; }
     bool isMultiByte() const { return multiByte_; }

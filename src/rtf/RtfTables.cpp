@@ -96,7 +96,7 @@ const CodePage& RtfTables::codePage(int number) {
     if (found == codePages_.end()) {
         if (codePages_.size() >= maxCodePages && number != 1252)
             return codePage(1252);
-        found = codePages_.emplace(number, std::make_unique<CodePage>(number)).first;
+        found = codePages_.emplace(number, CodePage::shared(number)).first;
     }
     return *found->second;
 }

@@ -63,7 +63,7 @@ private:
 
     int documentCodePage_ = 1252;
     int defaultFont_ = -1;
-    std::unordered_map<int, std::unique_ptr<CodePage>> codePages_;
+    std::unordered_map<int, std::shared_ptr<const CodePage>> codePages_;
     const CodePage* cachedPage_ = nullptr;
     int cachedFont_ = -2;
 
