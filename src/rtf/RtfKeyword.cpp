@@ -3,8 +3,7 @@
 #include <QChar>
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
+#include <unordered_map>
 #include <utility>
 
 namespace quill {
@@ -13,7 +12,7 @@ namespace {
 
 using enum RtfKeyword;
 
-// Sorted by name for binary search.
+// Sorted by name, so a word is easy to find and to add.
 constexpr std::pair<std::string_view, RtfKeyword> keywords[] = {
     {"annotation", SkippedDestination},
     {"ansi", Ansi},
@@ -173,32 +172,14 @@ constexpr std::pair<std::string_view, RtfKeyword> keywords[] = {
 static_assert(std::ranges::is_sorted(keywords, {},
                                      &std::pair<std::string_view, RtfKeyword>::first));
 
-// Where the words of each first letter start in the table, and one past "z": the search for
-// a word then looks only among the few with its first letter.
-constexpr std::array<std::uint8_t, 27> byFirstLetter = [] {
-    std::array<std::uint8_t, 27> starts{};
-    std::size_t k = 0;
-    for (std::size_t letter = 0; letter < 27; ++letter) {
-        while (k < std::size(keywords) && std::size_t(keywords[k].first.front() - 'a') < letter)
-            ++k;
-        starts[letter] = std::uint8_t(k);
-    }
-    return starts;
-}();
-static_assert(std::size(keywords) < 256);
-
 } // namespace
 
 RtfKeyword rtfKeyword(std::string_view word) {
-    // Control words are ASCII letters; the table has lower-case ones only.
-    if (word.empty() || word.front() < 'a' || word.front() > 'z')
-        return Unknown;
-    const std::size_t letter = std::size_t(word.front() - 'a');
-    const auto first = std::begin(keywords) + byFirstLetter[letter];
-    const auto last = std::begin(keywords) + byFirstLetter[letter + 1];
-    const auto found = std::ranges::lower_bound(first, last, word, {},
-                                                &std::pair<std::string_view, RtfKeyword>::first);
-    return found != last && found->first == word ? found->second : Unknown;
+    // Every control word of a document is looked up: one hash and one comparison each.
+    static const std::unordered_map<std::string_view, RtfKeyword> byName(std::begin(keywords),
+                                                                         std::end(keywords));
+    const auto found = byName.find(word);
+    return found != byName.end() ? found->second : Unknown;
 }
 
 char16_t rtfCharacter(RtfKeyword keyword) {

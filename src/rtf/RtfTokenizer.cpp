@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace quill {
@@ -22,14 +23,21 @@ bool isDigit(char c) {
 }
 
 // Text bytes end at these; everything between is one run.
+constexpr auto specialBytes = [] {
+    std::array<bool, 256> special{};
+    for (const unsigned char c : {'\\', '{', '}', '\r', '\n', '\0'})
+        special[c] = true;
+    return special;
+}();
+
 bool isSpecial(char c) {
-    return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n' || c == '\0';
+    return specialBytes[static_cast<unsigned char>(c)];
 }
 
 } // namespace
 
 RtfToken RtfTokenizer::next() {
-    while (pos_ < data_.size()) {
+    while (pos_ < size_) {
         const char c = data_[pos_];
         switch (c) {
         case '{':
@@ -53,8 +61,8 @@ RtfToken RtfTokenizer::next() {
 }
 
 RtfToken RtfTokenizer::control() {
-    if (pos_ + 1 >= data_.size()) {
-        pos_ = data_.size();
+    if (pos_ + 1 >= size_) {
+        pos_ = size_;
         return {};
     }
     const char next = data_[pos_ + 1];
@@ -68,22 +76,22 @@ RtfToken RtfTokenizer::control() {
 
 RtfToken RtfTokenizer::controlWord() {
     const qsizetype start = ++pos_;
-    while (pos_ < data_.size() && isLetter(data_[pos_]))
+    while (pos_ < size_ && isLetter(data_[pos_]))
         ++pos_;
-    const std::string_view word(data_.data() + start, std::size_t(pos_ - start));
+    const std::string_view word(data_ + start, std::size_t(pos_ - start));
     bool negative = false;
-    if (pos_ + 1 < data_.size() && data_[pos_] == '-' && isDigit(data_[pos_ + 1])) {
+    if (pos_ + 1 < size_ && data_[pos_] == '-' && isDigit(data_[pos_ + 1])) {
         negative = true;
         ++pos_;
     }
     bool hasParameter = false;
     qint64 value = 0;
-    while (pos_ < data_.size() && isDigit(data_[pos_])) {
+    while (pos_ < size_ && isDigit(data_[pos_])) {
         hasParameter = true;
         value = std::min<qint64>(value * 10 + (data_[pos_] - '0'), qint64(1) << 32);
         ++pos_;
     }
-    if (pos_ < data_.size() && data_[pos_] == ' ')
+    if (pos_ < size_ && data_[pos_] == ' ')
         ++pos_;
     if (negative)
         value = -value;
@@ -95,9 +103,9 @@ RtfToken RtfTokenizer::controlWord() {
                    .parameter = parameter};
     if (word == "bin") {
         const qsizetype length =
-            std::clamp<qsizetype>(hasParameter ? parameter : 0, 0, data_.size() - pos_);
+            std::clamp<qsizetype>(hasParameter ? parameter : 0, 0, size_ - pos_);
         token.kind = Kind::Binary;
-        token.bytes = data_.sliced(pos_, length);
+        token.bytes = QByteArrayView(data_ + pos_, length);
         pos_ += length;
     }
     return token;
@@ -106,7 +114,7 @@ RtfToken RtfTokenizer::controlWord() {
 // A malformed pair is dropped whole but still counts as one character.
 RtfToken RtfTokenizer::hexByte() {
     int value = -1;
-    if (pos_ + 1 < data_.size() && !isSpecial(data_[pos_]) && !isSpecial(data_[pos_ + 1])) {
+    if (pos_ + 1 < size_ && !isSpecial(data_[pos_]) && !isSpecial(data_[pos_ + 1])) {
         const int high = hexValue(data_[pos_]);
         const int low = hexValue(data_[pos_ + 1]);
         if (high >= 0 && low >= 0)
@@ -118,9 +126,9 @@ RtfToken RtfTokenizer::hexByte() {
 
 RtfToken RtfTokenizer::text() {
     const qsizetype start = pos_;
-    while (pos_ < data_.size() && !isSpecial(data_[pos_]))
+    while (pos_ < size_ && !isSpecial(data_[pos_]))
         ++pos_;
-    return {.kind = Kind::Text, .bytes = data_.sliced(start, pos_ - start)};
+    return {.kind = Kind::Text, .bytes = QByteArrayView(data_ + start, pos_ - start)};
 }
 
 } // namespace quill

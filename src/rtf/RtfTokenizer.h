@@ -33,7 +33,7 @@ struct RtfToken {
 // input, and a \bin length is clamped to the bytes left.
 class RtfTokenizer {
 public:
-    explicit RtfTokenizer(QByteArrayView data) : data_(data) {}
+    explicit RtfTokenizer(QByteArrayView data) : data_(data.data()), size_(data.size()) {}
     RtfToken next();
     // How many bytes the tokens so far took.
     qsizetype position() const { return pos_; }
@@ -44,7 +44,9 @@ private:
     RtfToken hexByte();
     RtfToken text();
 
-    QByteArrayView data_;
+    // Read through the pointer: every byte of a document passes here.
+    const char* data_;
+    qsizetype size_;
     qsizetype pos_ = 0;
 };
 
