@@ -1,6 +1,5 @@
 #include "rtf/RtfPicture.h"
 
-#include "rtf/RtfImages.h"
 #include "rtf/RtfKeyword.h"
 
 #include <algorithm>
@@ -68,12 +67,11 @@ bool RtfPicture::isShown() const {
     return (kind_ == Kind::Png || kind_ == Kind::Jpeg) && !bytes_.isEmpty();
 }
 
-QTextImageFormat RtfPicture::addTo(QTextDocument& document, const QString& name) const {
-    const QImage image = addImageResource(document, name, bytes_);
+QTextImageFormat RtfPicture::format(const QString& name, QSize pixels) const {
     QTextImageFormat format;
     format.setName(name);
-    format.setWidth(extent(goalWidth_, width_, image.width(), scaleX_));
-    format.setHeight(extent(goalHeight_, height_, image.height(), scaleY_));
+    format.setWidth(extent(goalWidth_, width_, pixels.width(), scaleX_));
+    format.setHeight(extent(goalHeight_, height_, pixels.height(), scaleY_));
     return format;
 }
 

@@ -4,12 +4,11 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QSize>
 #include <QString>
 #include <QTextImageFormat>
 
 #include <cstdint>
-
-class QTextDocument;
 
 namespace quill {
 
@@ -27,9 +26,10 @@ public:
 
     // PNG and JPEG pictures with data are shown; other kinds are skipped.
     bool isShown() const;
-    // Adds the picture to the document's resources under the name and gives the format that
-    // shows it at its size: the goal size in twips, else its own pixels, scaled in per cent.
-    QTextImageFormat addTo(QTextDocument& document, const QString& name) const;
+    const QByteArray& bytes() const { return bytes_; }
+    // The format that shows the picture stored under the name, whose image has these pixels, at
+    // its size: the goal size in twips, else its own pixels, scaled in per cent.
+    QTextImageFormat format(const QString& name, QSize pixels) const;
 
 private:
     Kind kind_ = Kind::Other;

@@ -2,7 +2,9 @@
 
 #include "rtf/HyperlinkTarget.h"
 #include "rtf/RtfFormatKeywords.h"
+#include "rtf/RtfImages.h"
 
+#include <QImage>
 #include <QTextDocument>
 #include <QTextImageFormat>
 
@@ -442,8 +444,14 @@ void RtfReader::finishPicture() {
     if (state_.destination != Destination::Text || (state_.chars.flags & CharStyle::Hidden) ||
         !picture.isShown())
         return;
-    QTextImageFormat format =
-        picture.addTo(document_, QStringLiteral("rtf-image-%1").arg(++pictureCount_));
+    // A picture shown again with the same bytes is decoded and stored once.
+    auto shown = shownPictures_.constFind(picture.bytes());
+    if (shown == shownPictures_.constEnd()) {
+        const QString name = QStringLiteral("rtf-image-%1").arg(++pictureCount_);
+        const QImage image = addImageResource(document_, name, picture.bytes());
+        shown = shownPictures_.insert(picture.bytes(), {name, image.size()});
+    }
+    QTextImageFormat format = picture.format(shown->name, shown->pixels);
     format.merge(tables_.charFormat(state_.chars));
     if (content_.hasPendingSeparator())
         flushPendingSurrogate();

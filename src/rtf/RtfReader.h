@@ -9,6 +9,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -102,6 +104,11 @@ private:
     QString fieldInstruction_;
     RtfPicture picture_;
     int pictureCount_ = 0;
+    struct ShownPicture {
+        QString name;
+        QSize pixels;
+    };
+    QHash<QByteArray, ShownPicture> shownPictures_; // by the picture's bytes
 };
 
 } // namespace quill

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -108,7 +109,7 @@ TEST(RtfRoundTrip, pictures_areShownAndWrittenBackWithTheirBytes) {
     EXPECT_EQ(storedImage(second, images[1].name()).bytes, jpeg);
 }
 
-TEST(RtfRoundTrip, picturesShownAgain_areWrittenEachTimeWithTheirSizes) {
+TEST(RtfRoundTrip, picturesShownAgain_areWrittenEachTimeWithTheirSizes_andReadAsOne) {
     QImage image(6, 4, QImage::Format_RGB32);
     image.fill(QColor(200, 30, 60));
     QTextDocument document;
@@ -132,12 +133,18 @@ TEST(RtfRoundTrip, picturesShownAgain_areWrittenEachTimeWithTheirSizes) {
     QTextDocument reread;
     loadNotes(saved, reread);
     QList<std::pair<qreal, qreal>> read;
+    QSet<QString> names;
     for (auto it = reread.begin().begin(); !it.atEnd(); ++it) {
         const QTextCharFormat format = it.fragment().charFormat();
-        for (int i = 0; format.isImageFormat() && i < it.fragment().length(); ++i)
+        for (int i = 0; format.isImageFormat() && i < it.fragment().length(); ++i) {
             read.append({format.toImageFormat().width(), format.toImageFormat().height()});
+            names.insert(format.toImageFormat().name());
+        }
     }
     EXPECT_EQ(read, sizes);
+    // The same bytes are decoded and kept once.
+    ASSERT_EQ(names.size(), 1);
+    EXPECT_EQ(storedImage(reread, *names.begin()).bytes, encoded(image, "PNG"));
 }
 
 struct KeptCase {
