@@ -1,5 +1,6 @@
 // The layers under the reader: how bytes become tokens, and what a control word does to the
 // character and paragraph formats of its group.
+#include "rtf/CodePage.h"
 #include "rtf/RtfFormatKeywords.h"
 #include "rtf/RtfTokenizer.h"
 
@@ -67,6 +68,20 @@ TEST(RtfTokenizer, bytes_giveTheirTokens) {
     for (const auto& [bytes, expected] : cases) {
         SCOPED_TRACE(bytes.toStdString());
         EXPECT_EQ(tokens(bytes), expected);
+    }
+}
+
+// Readers share a single-byte page's table, and decode with it as with a page of their own;
+// multi-byte pages keep a decoder of their own.
+TEST(CodePage, sharedPages_decodeAsTheirOwn_singleBytePagesOnce) {
+    const QByteArray bytes("A\xE9\x80\x9F\xFF", 5);
+    for (const int number : {1252, 1251, 437, CodePage::symbol, 424242, 932}) {
+        SCOPED_TRACE(number);
+        const CodePage own(number);
+        const auto shared = CodePage::shared(number);
+        EXPECT_EQ(shared->number(), own.number());
+        EXPECT_EQ(shared->decode(bytes), own.decode(bytes));
+        EXPECT_EQ(CodePage::shared(number) == shared, !own.isMultiByte());
     }
 }
 
