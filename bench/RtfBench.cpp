@@ -64,6 +64,26 @@ void perRun(benchmark::State& state, double milliseconds) {
                                    double(std::max<qint64>(state.iterations(), 1));
 }
 
+// Documents of 1,000, 10,000 and 100,000 runs.
+void runCounts(benchmark::internal::Benchmark* runs) {
+    runs->RangeMultiplier(10)->Range(1000, 100'000)->Unit(benchmark::kMillisecond)->Complexity();
+}
+
+// Reads the bytes into a fresh document at every pass.
+void readEachPass(benchmark::State& state, const QByteArray& bytes) {
+    double milliseconds = 0;
+    for (auto _ : state) {
+        auto document = std::make_unique<QTextDocument>();
+        const double start = ::bench::processMilliseconds();
+        quill::loadNotes(bytes, *document);
+        milliseconds += ::bench::processMilliseconds() - start;
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    perRun(state, milliseconds);
+}
+
 void writeRuns(benchmark::State& state) {
     QTextDocument document;
     fillRunDocument(document, int(state.range(0)));
@@ -76,54 +96,21 @@ void writeRuns(benchmark::State& state) {
     }
     perRun(state, milliseconds);
 }
-BENCHMARK(writeRuns)
-    ->RangeMultiplier(10)
-    ->Range(1000, 100'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(writeRuns)->Apply(runCounts);
 
 void readRuns(benchmark::State& state) {
     const QByteArray bytes = runRichText(int(state.range(0)));
-    double milliseconds = 0;
-    for (auto _ : state) {
-        auto document = std::make_unique<QTextDocument>();
-        const double start = ::bench::processMilliseconds();
-        quill::loadNotes(bytes, *document);
-        milliseconds += ::bench::processMilliseconds() - start;
-        state.PauseTiming();
-        document.reset();
-        state.ResumeTiming();
-    }
-    perRun(state, milliseconds);
+    readEachPass(state, bytes);
     state.counters["MB"] = bytes.size() / 1e6;
 }
-BENCHMARK(readRuns)
-    ->RangeMultiplier(10)
-    ->Range(1000, 100'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(readRuns)->Apply(runCounts);
 
 // What the writer made of the run document, read back.
 void rereadRuns(benchmark::State& state) {
     QTextDocument written;
     fillRunDocument(written, int(state.range(0)));
-    const QByteArray bytes = quill::saveNotes(written);
-    double milliseconds = 0;
-    for (auto _ : state) {
-        auto document = std::make_unique<QTextDocument>();
-        const double start = ::bench::processMilliseconds();
-        quill::loadNotes(bytes, *document);
-        milliseconds += ::bench::processMilliseconds() - start;
-        state.PauseTiming();
-        document.reset();
-        state.ResumeTiming();
-    }
-    perRun(state, milliseconds);
+    readEachPass(state, quill::saveNotes(written));
 }
-BENCHMARK(rereadRuns)
-    ->RangeMultiplier(10)
-    ->Range(1000, 100'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(rereadRuns)->Apply(runCounts);
 
 } // namespace
