@@ -70,19 +70,29 @@ QByteArray encoded(const QImage& image, const char* format) {
     return bytes;
 }
 
-TEST(RtfRoundTrip, pictures_areShownAndWrittenBackWithTheirBytes) {
+// A 6 x 4 image of one colour, as a resource of the document under the name.
+QImage addImage(QTextDocument& document, const QString& name, QColor colour) {
     QImage image(6, 4, QImage::Format_RGB32);
-    image.fill(QColor(10, 120, 200));
+    image.fill(colour);
+    document.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    return image;
+}
+
+void insertImage(QTextCursor& cursor, const QString& name, qreal width, qreal height) {
+    QTextImageFormat format;
+    format.setName(name);
+    format.setWidth(width);
+    format.setHeight(height);
+    cursor.insertImage(format);
+}
+
+TEST(RtfRoundTrip, pictures_areShownAndWrittenBackWithTheirBytes) {
     // A document as an editor makes it: the image as a resource, drawn at twice its size.
     QTextDocument document;
-    document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pasted.png")), image);
+    const QImage image = addImage(document, QStringLiteral("pasted.png"), QColor(10, 120, 200));
     QTextCursor cursor(&document);
     cursor.insertText(QStringLiteral("before "));
-    QTextImageFormat format;
-    format.setName(QStringLiteral("pasted.png"));
-    format.setWidth(12);
-    format.setHeight(8);
-    cursor.insertImage(format);
+    insertImage(cursor, QStringLiteral("pasted.png"), 12, 8);
     // A JPEG as a word processor writes it.
     const QByteArray jpeg = encoded(image, "JPEG");
     cursor.insertText(QStringLiteral(" after"));
@@ -110,18 +120,12 @@ TEST(RtfRoundTrip, pictures_areShownAndWrittenBackWithTheirBytes) {
 }
 
 TEST(RtfRoundTrip, picturesShownAgain_areWrittenEachTimeWithTheirSizes_andReadAsOne) {
-    QImage image(6, 4, QImage::Format_RGB32);
-    image.fill(QColor(200, 30, 60));
     QTextDocument document;
-    document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("p.png")), image);
+    const QImage image = addImage(document, QStringLiteral("p.png"), QColor(200, 30, 60));
     QTextCursor cursor(&document);
     const QList<std::pair<qreal, qreal>> sizes = {{12, 8}, {6, 4}, {3, 2}};
     for (const auto& [width, height] : sizes) {
-        QTextImageFormat format;
-        format.setName(QStringLiteral("p.png"));
-        format.setWidth(width);
-        format.setHeight(height);
-        cursor.insertImage(format);
+        insertImage(cursor, QStringLiteral("p.png"), width, height);
         cursor.insertText(QStringLiteral(" "));
     }
     const QByteArray saved = saveNotes(document);
